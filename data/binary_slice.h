@@ -1,0 +1,11 @@
+#pragma once
+// "Save binary...": writes a run of bytes starting at the first byte shown.
+#include <cstdint>
+#include <string>
+
+#include "data/data_buffer.h"
+
+// Asks for the size and the file name, then writes the bytes with inverse and bit reversal
+// applied (never the nibble swap). Every outcome is shown to the user or is a silent cancel.
+void save_binary_slice(const DataBuffer& data, int32_t display_offset, bool inverse, bool reverse,
+                       const std::string& last_folder);
