@@ -1,0 +1,243 @@
+# Harness for the end-to-end tests: the real binary under a private Xvfb, driven by xdotool.
+#
+# Source it from a tests/e2e/*_test.sh script, then:
+#   e2e_setup                      private Xvfb (DISPLAY set), temp dir $E2E_TMP, working dir $E2E_WORK
+#   e2e_start [ARGS...]            starts $PIXELSIEVE_BIN in $E2E_WORK; pid in $E2E_PID
+#   wid=$(e2e_wait_window)         id of the visible main window (polls; fails the test on time-out)
+#   e2e_focus "$wid"               gives it the keyboard focus (no window manager runs)
+#   e2e_wait_title "$wid" TEXT     polls until the title is exactly TEXT
+#   e2e_wait_exit [SECONDS]        waits for the program to end; prints its exit code
+#   e2e_find_window TITLE          polls for a visible window (a dialog) with that exact title
+#   e2e_window_text_contains ...   see below; e2e_screenshot, e2e_pixel, e2e_canvas_origin, ...
+# Every helper that waits polls with a generous time-out: the binary CTest runs carries the
+# sanitizers and starts slowly. On exit Xvfb and the program are stopped and the temp dir removed
+# (kept when E2E_KEEP=1). Needs: Xvfb, xdotool, ImageMagick's import, python3.
+set -euo pipefail
+
+: "${PIXELSIEVE_BIN:?PIXELSIEVE_BIN must name the pixelsieve binary}"
+
+E2E_TMP=""
+E2E_WORK=""
+E2E_PID=""
+E2E_XVFB_PID=""
+E2E_TIMEOUT="${E2E_TIMEOUT:-60}"
+
+e2e_log() { echo "e2e: $*" >&2; }
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "$E2E_TMP" ] && [ -s "$E2E_TMP/app.log" ]; then
+        echo "---- program output" >&2
+        tail -n 60 "$E2E_TMP/app.log" >&2
+    fi
+    exit 1
+}
+
+e2e_cleanup() {
+    local rc=$?
+    if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null; then
+        kill "$E2E_PID" 2>/dev/null || true
+        sleep 0.5
+        kill -9 "$E2E_PID" 2>/dev/null || true
+    fi
+    if [ -n "$E2E_XVFB_PID" ]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+    if [ -n "$E2E_TMP" ]; then
+        if [ "${E2E_KEEP:-0}" = 1 ] || [ $rc -ne 0 ]; then
+            e2e_log "kept $E2E_TMP"
+        else
+            rm -rf "$E2E_TMP"
+        fi
+    fi
+    return $rc
+}
+
+# Starts a private Xvfb on a free display number (-displayfd lets several tests run at once)
+# and makes a temporary working directory.
+e2e_setup() {
+    for tool in Xvfb xdotool import python3; do
+        command -v "$tool" >/dev/null || e2e_fail "$tool is not installed (scripts/setup installs it)"
+    done
+    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pixelsieve-e2e.XXXXXX")
+    E2E_WORK="$E2E_TMP/work"
+    mkdir -p "$E2E_WORK"
+    trap e2e_cleanup EXIT
+    : >"$E2E_TMP/display"
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$E2E_TMP/display" \
+        >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    local i
+    for ((i = 0; i < 200; i++)); do
+        if grep -q '^[0-9]' "$E2E_TMP/display" 2>/dev/null; then break; fi
+        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+        sleep 0.05
+    done
+    local n
+    n=$(head -n1 "$E2E_TMP/display" | tr -dc 0-9)
+    [ -n "$n" ] || e2e_fail "Xvfb gave no display number"
+    export DISPLAY=":$n"
+    unset WAYLAND_DISPLAY || true
+    export QT_QPA_PLATFORM=xcb
+    e2e_log "Xvfb on $DISPLAY, work dir $E2E_WORK"
+}
+
+# Starts the program in the working directory with the given arguments.
+e2e_start() {
+    (cd "$E2E_WORK" && exec "$PIXELSIEVE_BIN" "$@") >"$E2E_TMP/app.log" 2>&1 &
+    E2E_PID=$!
+}
+
+# Polls until fn succeeds or the time-out (seconds) passes. Usage: e2e_poll SECONDS cmd args...
+e2e_poll() {
+    local limit=$1
+    shift
+    local end=$((SECONDS + limit))
+    while ((SECONDS < end)); do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    "$@"
+}
+
+_e2e_search_visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 | grep -q .; }
+
+# Prints the id of the first visible window whose title matches the regular expression
+# (default: the main window), polling until it appears.
+e2e_wait_window() {
+    local pattern=${1:-^Pixelsieve 2c}
+    local end=$((SECONDS + E2E_TIMEOUT))
+    local wid=""
+    while ((SECONDS < end)); do
+        wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
+        if [ -n "$wid" ]; then
+            echo "$wid"
+            return 0
+        fi
+        if [ -n "$E2E_PID" ] && ! kill -0 "$E2E_PID" 2>/dev/null; then
+            e2e_fail "the program ended before a window titled /$pattern/ appeared"
+        fi
+        sleep 0.1
+    done
+    e2e_fail "no visible window titled /$pattern/ within ${E2E_TIMEOUT}s"
+}
+
+# A visible window with exactly this title (a message box, a file dialog). Prints its id.
+e2e_find_window() {
+    local title=$1
+    local re
+    re="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
+    e2e_wait_window "$re"
+}
+
+# True (and prints nothing) when no visible window has this exact title right now.
+e2e_no_window() {
+    local re
+    re="^$(printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
+    ! _e2e_search_visible "$re"
+}
+
+e2e_focus() {
+    xdotool windowfocus --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1 || true
+    sleep 0.2
+}
+
+e2e_title() { xdotool getwindowname "$1" 2>/dev/null || true; }
+
+# Polls until the window's title is exactly the text.
+e2e_wait_title() {
+    local wid=$1 want=$2
+    local end=$((SECONDS + E2E_TIMEOUT))
+    while ((SECONDS < end)); do
+        [ "$(e2e_title "$wid")" = "$want" ] && return 0
+        sleep 0.1
+    done
+    e2e_fail "title is '$(e2e_title "$wid")', expected '$want'"
+}
+
+# Waits for the program to end and prints its exit code; fails the test on time-out.
+e2e_wait_exit() {
+    local limit=${1:-$E2E_TIMEOUT}
+    local end=$((SECONDS + limit))
+    while ((SECONDS < end)); do
+        if ! kill -0 "$E2E_PID" 2>/dev/null; then
+            local rc=0
+            wait "$E2E_PID" || rc=$?
+            E2E_PID=""
+            echo "$rc"
+            return 0
+        fi
+        sleep 0.1
+    done
+    e2e_fail "the program did not end within ${limit}s"
+}
+
+# Holds a key down for the given seconds (through XTEST, as a real keyboard), then releases it.
+e2e_hold_key() {
+    local key=$1 secs=$2
+    xdotool keydown "$key"
+    sleep "$secs"
+    xdotool keyup "$key"
+}
+
+# Presses a key (or a combination such as ctrl+g) and waits a moment so the program polls it.
+e2e_key() {
+    xdotool keydown "$1"
+    sleep 0.15
+    xdotool keyup "$1"
+}
+
+# "X Y" of the window's client area on the screen (no window manager: no frame).
+e2e_window_origin() {
+    local wid=$1
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    echo "$X $Y"
+}
+
+# Saves a screenshot of the whole screen as PNG.
+e2e_screenshot() {
+    import -window root "png:$1"
+}
+
+# Saves the whole screen as raw RGB (1280 x 1024 x 3 bytes), what e2e_pixel and the Python
+# helpers read.
+e2e_screenshot_rgb() {
+    import -window root -depth 8 "rgb:$1"
+}
+
+# Prints "R G B" of screen pixel (x, y) of a raw screenshot.
+e2e_pixel() {
+    python3 - "$1" "$2" "$3" <<'EOF'
+import sys
+path, x, y = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, "rb") as f:
+    f.seek((y * 1280 + x) * 3)
+    r, g, b = f.read(3)
+print(r, g, b)
+EOF
+}
+
+# Prints "X Y", the screen position of the canvas's top-left pixel on a raw screenshot. The
+# menu bar's height above the canvas depends on the style, so it is found: the first row below
+# the window's origin whose first 8 pixels show the bits of FIRST_BYTE at zoom 1 (white for a
+# set bit, black for a clear one). Load a file whose first byte is not 0x00 or 0xFF.
+e2e_canvas_origin() {
+    local shot=$1 wid=$2 first_byte=$3
+    local ox oy
+    read -r ox oy < <(e2e_window_origin "$wid")
+    python3 - "$shot" "$ox" "$oy" "$first_byte" <<'EOF2'
+import sys
+path, ox, oy, byte = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4], 0)
+data = open(path, "rb").read()
+def px(x, y):
+    i = (y * 1280 + x) * 3
+    return tuple(data[i:i + 3])
+want = [(255, 255, 255) if byte & (0x80 >> k) else (0, 0, 0) for k in range(8)]
+for y in range(oy, oy + 120):
+    if [px(ox + k, y) for k in range(8)] == want:
+        print(ox, y)
+        sys.exit(0)
+sys.exit("canvas not found below the window origin %d,%d" % (ox, oy))
+EOF2
+}
