@@ -6,12 +6,22 @@
 #include "data/number_entry.h"
 #include "runtime/files/files.h"
 #include "runtime/ui/requesters.h"
-#include "view/sprite_layout.h"
 
 namespace {
 
 constexpr int SLICE_FILE = 0;
 constexpr const char* SLICE_TITLE = "Save binary file";
+
+// The same bit reversal as the view's table, computed here because this layer sits below the
+// view and must not depend on its start-up having built the table.
+constexpr uint8_t reversed_bits(uint8_t byte) {
+    uint8_t out = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        if (byte & (1u << bit)) out |= static_cast<uint8_t>(0x80u >> bit);
+    }
+    return out;
+}
+static_assert(reversed_bits(0x01) == 0x80 && reversed_bits(0xFE) == 0x7F && reversed_bits(0xA0) == 0x05);
 
 // Writes positions [start, start + count) as the view shows them under inverse and reverse.
 // Positions before the data are zero bytes, untouched by the transform. The caller has checked
@@ -25,7 +35,7 @@ constexpr const char* SLICE_TITLE = "Save binary file";
         uint8_t byte = 0;
         if (p >= 0) {
             byte = static_cast<uint8_t>(data.bytes[static_cast<size_t>(p)] ^ mask);
-            if (reverse) byte = reverse_table[byte];
+            if (reverse) byte = reversed_bits(byte);
         }
         written = writeOneByte(SLICE_FILE, byte) == 1;
     }
