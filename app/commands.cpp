@@ -1,0 +1,250 @@
+#include "app/commands.h"
+
+#include "app/image_export.h"
+#include "app/main_window.h"
+#include "app/shell_ids.h"
+#include "app/shell_state.h"
+#include "data/binary_slice.h"
+#include "data/load_data_file.h"
+#include "runtime/files/files.h"
+#include "runtime/ui/controls.h"
+#include "runtime/ui/events.h"
+#include "runtime/ui/keys.h"
+#include "runtime/ui/menus.h"
+#include "runtime/ui/requesters.h"
+#include "runtime/ui/text.h"
+#include "view/position_readout.h"
+
+namespace {
+
+constexpr int WHEEL_ROWS = 16;
+
+void step_control(int control, int32_t delta) {
+    setControlState(control, controlState(control) + delta);
+    apply_position();
+}
+
+// Sets the zoom; the scroll bars keep their positions, only the scale changes.
+void set_zoom(int32_t zoom) {
+    view_settings.zoom = zoom;
+    redraw_view();
+}
+
+// Flips a flag from its menu mark; the box follows the mark.
+void toggle_flag(int command, int box) {
+    const int mark = isMenuItemChecked(MainMenu, command) != 0 ? 1 : 0;
+    setMenuItemChecked(MainMenu, command, 1 - mark);
+    setControlState(box, 1 - mark);
+    redraw_view();
+}
+
+void open_file_command(LoopAction& action) {
+    const std::string chosen = openFileDialog("Please choose file to load", shell_state.last_folder,
+                                              "All files (*.*)|*.*", 0);
+    if (chosen.empty()) {
+        return;
+    }
+    shell_state.last_folder = directoryPartOf(chosen);
+    if (!load_and_show(chosen)) {
+        action = LoopAction::QuitWithoutSaving;
+    }
+}
+
+void canvas_event(int32_t kind) {
+    const int32_t mx = controlAttribute(CanvasView, 2);
+    const int32_t my = controlAttribute(CanvasView, 3);
+    if (kind == ControlEventKind::PointerMoved) {
+        const PointerReadout pointer = format_position_readout(
+            mx, my, view_settings.zoom, shell_state.row_width, display_offset(), MainStatusBar);
+        shell_state.pointer_x = pointer.x;
+        shell_state.pointer_y = pointer.y;
+        shell_state.pointer_size = pointer.size;
+        if (flag_set(PreviewBox) && view_settings.zoom == 1) {
+            redraw_view();
+        }
+    } else if (kind == ControlEventKind::RightClick) {
+        const PointerReadout pointer =
+            pointer_readout(mx, my, view_settings.zoom, shell_state.row_width);
+        shell_state.pointer_x = pointer.x;
+        shell_state.pointer_y = pointer.y;
+        shell_state.jump_row = pointer.size / shell_state.row_width + controlState(RowScrollBar);
+        showPopupMenu(JumpMenu, windowHandle(MainWindow));
+    }
+}
+
+void mirror_box_to_mark(int box, int command) {
+    setMenuItemChecked(MainMenu, command, controlState(box) != 0 ? 1 : 0);
+    redraw_view();
+}
+
+}  // namespace
+
+bool load_and_show(const std::string& path) {
+    LoadTargets targets;
+    targets.last_folder = &shell_state.last_folder;
+    targets.last_file_name = &shell_state.last_file_name;
+    targets.row_width = shell_state.row_width;
+    targets.row_scroll_bar = RowScrollBar;
+    if (!load_data_file(path, loaded_data, targets)) {
+        return false;
+    }
+    redraw_view();
+    return true;
+}
+
+LoopAction poll_keys() {
+    if (keyHeldNow(VirtualKey::Escape) != 0) {
+        return LoopAction::Quit;
+    }
+    if (keyHeldNow(VirtualKey::Right) != 0 && controlState(WidthScrollBar) < view_settings.maxwidth) {
+        step_control(WidthScrollBar, +1);
+    }
+    if (keyHeldNow(VirtualKey::Left) != 0 && controlState(WidthScrollBar) > 1) {
+        step_control(WidthScrollBar, -1);
+    }
+    if (keyHeldNow(VirtualKey::Up) != 0 && controlState(RowScrollBar) != 0) {
+        step_control(RowScrollBar, -1);
+    }
+    if (keyHeldNow(VirtualKey::Down) != 0 &&
+        controlState(RowScrollBar) != controlAttribute(RowScrollBar, 2)) {
+        step_control(RowScrollBar, +1);
+    }
+    return LoopAction::Continue;
+}
+
+void handle_wheel(int32_t param) {
+    const auto movement = static_cast<int16_t>(static_cast<uint32_t>(param) >> 16);
+    if (movement < 0) {
+        step_control(RowScrollBar, +WHEEL_ROWS);
+    } else if (movement > 0 && controlState(RowScrollBar) > WHEEL_ROWS) {
+        step_control(RowScrollBar, -WHEEL_ROWS);
+    }
+}
+
+LoopAction handle_drop(const std::string& files) {
+    const std::string first = files.substr(0, files.find('\n'));
+    if (first.empty()) {
+        return LoopAction::Continue;
+    }
+    return load_and_show(first) ? LoopAction::Continue : LoopAction::QuitWithoutSaving;
+}
+
+void handle_control(int control, int32_t kind) {
+    switch (control) {
+    case CanvasView:
+        canvas_event(kind);
+        break;
+    case FineOffsetSpin:
+        setControlText(FineOffsetSpin, decimalText(controlState(FineOffsetSpin)));
+        redraw_view();
+        setKeyboardFocus(InverseBox);
+        break;
+    case InverseBox:
+        mirror_box_to_mark(InverseBox, CmdInverse);
+        break;
+    case ReverseBox:
+        mirror_box_to_mark(ReverseBox, CmdReverse);
+        break;
+    case GridBox:
+        mirror_box_to_mark(GridBox, CmdGrid);
+        break;
+    case MultiColBox:
+        mirror_box_to_mark(MultiColBox, CmdMultiColumns);
+        break;
+    case NibbleSwapBox:
+        redraw_view();
+        break;
+    case PreviewBox:
+        // Switching the preview on shows it at the next pointer movement.
+        if (controlState(PreviewBox) == 0) {
+            redraw_view();
+        }
+        break;
+    default:
+        // The scroll bars' work is done by apply_position, bound to them.
+        break;
+    }
+}
+
+LoopAction handle_command(int command) {
+    LoopAction action = LoopAction::Continue;
+    switch (command) {
+    case CmdQuit:
+        action = LoopAction::Quit;
+        break;
+    case CmdSaveBinary:
+        save_binary_slice(loaded_data, display_offset(), flag_set(InverseBox),
+                          flag_set(ReverseBox), shell_state.last_folder);
+        break;
+    case CmdSaveImage:
+        export_image(shell_state);
+        break;
+    case CmdOpen:
+        open_file_command(action);
+        break;
+    case CmdZoom1:
+        set_zoom(1);
+        break;
+    case CmdZoom2:
+        set_zoom(2);
+        break;
+    case CmdZoom4:
+        set_zoom(4);
+        break;
+    case CmdZoom8:
+        set_zoom(8);
+        break;
+    case CmdGrid:
+        toggle_flag(CmdGrid, GridBox);
+        break;
+    case CmdInverse:
+        toggle_flag(CmdInverse, InverseBox);
+        break;
+    case CmdReverse:
+        toggle_flag(CmdReverse, ReverseBox);
+        break;
+    case CmdMultiColumns:
+        toggle_flag(CmdMultiColumns, MultiColBox);
+        break;
+    case CmdStayOnTop:
+        // A stored value other than 0 or 1 counts as on; flipping it by subtraction would
+        // leave it on (5 becomes -4), so the command would seem to do nothing.
+        view_settings.ontop = view_settings.ontop != 0 ? 0 : 1;
+        setMenuItemChecked(MainMenu, CmdStayOnTop, view_settings.ontop);
+        setStayOnTop(MainWindow, view_settings.ontop);
+        break;
+    case CmdZoomPreview:
+        setControlState(PreviewBox, 1 - controlState(PreviewBox));
+        redraw_view();
+        break;
+    case CmdJumpHere:
+        if (shell_state.jump_row != -1) {
+            setControlState(RowScrollBar, shell_state.jump_row);
+            apply_position();
+            shell_state.jump_row = -1;
+        }
+        break;
+    default:
+        break;
+    }
+    return action;
+}
+
+LoopAction handle_event(int32_t code) {
+    switch (code) {
+    case EventCode::DropOnControl:
+        return handle_drop(droppedFiles());
+    case EventCode::RawMouseWheel:
+        handle_wheel(eventParam());
+        return LoopAction::Continue;
+    case EventCode::Control:
+        handle_control(eventObject(), eventKind());
+        return LoopAction::Continue;
+    case EventCode::Menu:
+        return handle_command(eventObject());
+    case EventCode::CloseWindow:
+        return LoopAction::Quit;
+    default:
+        return LoopAction::Continue;
+    }
+}

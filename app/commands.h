@@ -1,0 +1,30 @@
+#pragma once
+// What the event loop does with each event: key polling, control events, commands, drops and
+// the wheel. Every handler is callable on its own, so it can be tested without the loop.
+#include <cstdint>
+#include <string>
+
+// How the loop goes on after a step.
+enum class LoopAction {
+    Continue,
+    Quit,              // leave the loop; the settings are stored at shutdown
+    QuitWithoutSaving  // a load failed and showed its message: end without storing settings
+};
+
+// Tests Escape and the four arrow keys, held now whichever window has the focus, in that
+// order: Escape quits; Right / Left step the width scroll bar within 1..maxwidth; Up / Down
+// step the row scroll bar within its range. Each step ends in apply_position.
+[[nodiscard]] LoopAction poll_keys();
+
+// Dispatches one event that waitEvent returned.
+[[nodiscard]] LoopAction handle_event(int32_t code);
+
+[[nodiscard]] LoopAction handle_command(int command);
+void handle_control(int control, int32_t kind);
+// The wheel notification's first parameter: its upper 16 bits, signed, are the movement.
+void handle_wheel(int32_t param);
+// The dropped files joined by "\n": the first one is loaded.
+[[nodiscard]] LoopAction handle_drop(const std::string& files);
+
+// Loads the file and redraws. False when the load failed (its message was shown).
+[[nodiscard]] bool load_and_show(const std::string& path);

@@ -1,0 +1,51 @@
+#pragma once
+// The numbers by which the shell addresses its window, controls, menus and commands.
+#include <cstdint>
+
+constexpr const char* PROGRAM_TITLE = "Pixelsieve 2c";
+constexpr const char* SETTINGS_FILE = "pv2.ini";
+
+constexpr int MainWindow = 0;
+constexpr int MainStatusBar = 0;
+constexpr int MainMenu = 0;
+constexpr int JumpMenu = 2;
+constexpr int VIEW_IMAGE = 0;  // view_image: the rendered sprite layout, 600 x 512
+
+// Inner area of the main window: the canvas, 20 pixels of width scroll bar, 20 of check boxes
+// and room for the status bar.
+constexpr int MAIN_WINDOW_WIDTH = 620;
+constexpr int MAIN_WINDOW_HEIGHT = 512 + 90;
+constexpr uint32_t MAIN_WINDOW_FLAGS = 0xCA0001;
+
+// Controls, in the order they are created.
+enum ShellControl : int {
+    CanvasView = 0,
+    RowScrollBar = 1,
+    WidthScrollBar = 2,
+    InverseBox = 3,
+    ReverseBox = 4,
+    GridBox = 5,
+    MultiColBox = 6,
+    FineOffsetSpin = 7,
+    NibbleSwapBox = 8,
+    PreviewBox = 9,
+};
+
+// Command ids shared by the menu bar, the popup menu and the keyboard shortcuts.
+enum ShellCommand : int {
+    CmdQuit = 0,
+    CmdSaveBinary = 1,
+    CmdSaveImage = 2,
+    CmdOpen = 3,
+    CmdZoom1 = 4,
+    CmdZoom2 = 5,
+    CmdZoom4 = 6,
+    CmdZoom8 = 7,
+    CmdGrid = 8,
+    CmdInverse = 9,
+    CmdReverse = 10,
+    CmdMultiColumns = 11,
+    CmdStayOnTop = 12,
+    CmdZoomPreview = 13,
+    CmdJumpHere = 14,
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The shell's records for the whole run, and the readings that combine them with the controls.
+#include <cstdint>
+
+#include "app/records.h"
+
+extern ViewSettings view_settings;
+extern ShellState shell_state;
+
+// Gives both records their start values; last_folder becomes the current directory.
+void reset_shell_state();
+
+// A view flag lives in its check box: set when the box's state is not 0.
+[[nodiscard]] bool flag_set(int box);
+
+// The data byte drawn first: row_offset plus the fine offset (the spin field's value).
+[[nodiscard]] int32_t display_offset();
+
+// Redraws the view from the records, the check boxes, the loaded data and the pointer of the
+// current canvas event (0, 0 for any other event).
+void redraw_view();

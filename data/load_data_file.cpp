@@ -1,0 +1,68 @@
+#include "data/load_data_file.h"
+
+#include <cstring>
+#include <new>
+
+#include "runtime/files/files.h"
+#include "runtime/ui/controls.h"
+#include "runtime/ui/requesters.h"
+
+DataBuffer loaded_data;
+
+namespace {
+
+constexpr int LOAD_FILE_NUMBER = 0;
+
+bool fail(const std::string& title, const std::string& text) {
+    messageBox(title, text);
+    return false;
+}
+
+}  // namespace
+
+bool load_data_file(const std::string& path, DataBuffer& data, const LoadTargets& targets) {
+    data.release();
+
+    // The size is checked as the 64-bit value it is: narrowing it first would let a file above
+    // 4 GiB pass as a small or negative length and be read in part or with a wrong count.
+    const int64_t size = fileSizeOf(path);
+    if (size > LARGEST_LOADABLE_FILE) {
+        return fail("Memory", "Unable to allocate memory!");
+    }
+    if (size < 0) {
+        return fail("File Error", "Unable to open:" + path);
+    }
+    const auto len = static_cast<int32_t>(size);
+    const size_t block_size = static_cast<size_t>(len) + 16;
+
+    // Not zero-filled here: the read overwrites the file's part, and only what it leaves is
+    // cleared, so a large file's pages are touched once.
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[block_size]);
+    if (!block) {
+        return fail("Memory", "Unable to allocate memory!");
+    }
+    if (openForReading(LOAD_FILE_NUMBER, path) == 0) {
+        return fail("File Error", "Unable to open:" + path);
+    }
+    const int64_t got = len > 0 ? readBlock(LOAD_FILE_NUMBER, block.get(), len) : 0;
+    closeFileNumber(LOAD_FILE_NUMBER);
+    if (got <= 0) {
+        return fail("File Read Error", "Unable to read:" + path);
+    }
+    std::memset(block.get() + got, 0, block_size - static_cast<size_t>(got));
+
+    data.bytes = std::move(block);
+    data.len = len;
+    if (targets.last_file_name != nullptr) {
+        *targets.last_file_name = namePartOf(path);
+    }
+    if (targets.last_folder != nullptr) {
+        // A bare name given on the command line lies in the current directory; the folder
+        // memory always names a folder, ending in "/".
+        const std::string folder = directoryPartOf(path);
+        *targets.last_folder = folder.empty() ? currentDirectory() : folder;
+    }
+    const int32_t width = targets.row_width > 0 ? targets.row_width : 1;
+    setControlAttribute(targets.row_scroll_bar, 2, len / width);
+    return true;
+}

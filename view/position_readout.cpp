@@ -1,0 +1,42 @@
+#include "view/position_readout.h"
+
+#include "runtime/ui/statusbar.h"
+#include "runtime/ui/text.h"
+#include "view/sprite_layout.h"
+
+namespace {
+
+// The readout's arithmetic is 32-bit with wrap-around; forming it in 64 bits and narrowing keeps
+// the wrap defined.
+int32_t wrap32(int64_t value) { return static_cast<int32_t>(value); }
+
+}  // namespace
+
+PointerReadout pointer_readout(int32_t px, int32_t py, int32_t zoom, int32_t row_width) {
+    if (zoom <= 0) {
+        zoom = 1;
+    }
+    PointerReadout out;
+    out.x = px / zoom;
+    out.y = py / zoom;
+    const int32_t column = px / (8 * zoom);
+    const int32_t rows_per_column = VIEW_HEIGHT / zoom;
+    const int32_t down = wrap32(static_cast<int64_t>(py) * row_width) / zoom;
+    out.size = wrap32(static_cast<int64_t>(column) * rows_per_column + down);
+    return out;
+}
+
+std::string position_readout_text(int32_t display_offset, int32_t row_width,
+                                  const PointerReadout& pointer) {
+    return "Disp:" + decimalText(display_offset) + ",w:" + decimalText(row_width) +
+           ",x:" + decimalText(pointer.x) + ",y:" + decimalText(pointer.y) +
+           ",size:" + decimalText(pointer.size);
+}
+
+PointerReadout format_position_readout(int32_t px, int32_t py, int32_t zoom, int32_t row_width,
+                                       int32_t display_offset, int status_bar) {
+    const PointerReadout pointer = pointer_readout(px, py, zoom, row_width);
+    setStatusText(status_bar, 0, position_readout_text(display_offset, row_width, pointer),
+                  StatusFlag::NoBorder);
+    return pointer;
+}

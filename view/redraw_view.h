@@ -1,0 +1,48 @@
+#pragma once
+// Bringing the sprite view to the screen: the layout into view_image, the position readout,
+// the canvas with the zoomed preview and the grid on top, and the window title.
+#include <cstdint>
+#include <string>
+
+#include "runtime/image/surface.h"
+#include "view/sprite_layout.h"
+
+constexpr ColourValue COLOUR_GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64 pixels
+constexpr ColourValue COLOUR_GRID_MINOR = 0x007F00;  // dark green, every other 8th pixel
+constexpr int GRID_STEP = 8;
+constexpr int PREVIEW_GRAB = 8;    // side of the patch taken next to the pointer
+constexpr int PREVIEW_SIZE = 64;   // side of the magnified patch on the canvas
+
+// The runtime objects a redraw works on, by number.
+struct RedrawTargets {
+    int window = 0;
+    int canvas = 0;
+    int status_bar = 0;
+    int view_image = 0;
+    int preview_image = 2;
+    std::string title = "Pixelsieve 2c";
+};
+
+// Everything a redraw reads, gathered by the caller at the moment of the call.
+struct RedrawInput {
+    SpriteLayoutInput layout;   // data (null while nothing is loaded), offset, width, zoom, flags
+    bool grid = false;
+    bool zoomed_preview = false;
+    int32_t pointer_x = 0;      // (px, py): the pointer of the current canvas event, in canvas
+    int32_t pointer_y = 0;      // pixels; (0, 0) when the current event is not a canvas event
+};
+
+// Rebuilds the whole picture. While no data is loaded (layout.data is null) it does nothing at
+// all: canvas, status line and title keep what they show. Otherwise it draws the layout into
+// view_image and writes the readout for (px, py); takes the 8 x 8 patch at (px + 2, py + 2),
+// magnified to 64 x 64, when the preview is on at zoom 1; copies view_image to the canvas, puts
+// the patch at the pointer's window position + 1 when the pointer is inside the window, draws
+// the grid over everything when it is on, repaints the canvas, and sets the title to the title
+// followed by ",x" and the zoom. A drawing pass that cannot be opened is reported with a message
+// box ("image" or "Canvas", "It happens") and the rest of the redraw still runs.
+void redraw_view(const RedrawInput& in, const RedrawTargets& targets = {});
+
+// Draws the grid into the current drawing pass: for every 8th pixel from 0 to 600 a vertical
+// line over the canvas height and a horizontal line over the canvas width, green at multiples
+// of 64 and dark green otherwise.
+void draw_grid();
