@@ -2,6 +2,7 @@
 // Program-owned 24-bit pixel memory: blue, green, red per pixel, rows stored bottom-up,
 // each row padded to a multiple of 4 bytes. Pixel (x, y), origin top left, lies at byte
 // (height - 1 - y) * stride + 3 * x.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
