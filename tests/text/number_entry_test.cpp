@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
 
 namespace {
 
@@ -12,6 +13,8 @@ struct EntryCase {
     int32_t value;
     bool ok;
 };
+
+std::ostream& operator<<(std::ostream& out, const EntryCase& c) { return out << '"' << c.text << '"'; }
 
 class ParseEnteredNumber : public testing::TestWithParam<EntryCase> {};
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -49,6 +50,8 @@ struct ParseCase {
     const char* text;
     int64_t expected;
 };
+
+std::ostream& operator<<(std::ostream& out, const ParseCase& c) { return out << '"' << c.text << '"'; }
 
 class ParseNumber : public testing::TestWithParam<ParseCase> {};
 

@@ -1,0 +1,265 @@
+// Numbered, buffered files over POSIX descriptors.
+//
+// Each record keeps one 4096-byte buffer that serves reading and writing in turn. Switching
+// from writing to reading flushes the buffer; switching from reading to writing moves the file
+// position back over the bytes that were read ahead but not delivered, so both directions see
+// the file as if it were unbuffered.
+//
+// Linux delivers at most about 2 GiB per read or write and may deliver less when a signal
+// arrives, so every transfer loops until it has the whole count, the end of the file or a real
+// error; EINTR is retried. A failed flush is remembered and reported by closeFileNumber.
+#include "runtime/files/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t BUFFER_SIZE = 4096;
+// Kept well under the kernel's per-call limit of 0x7ffff000 bytes.
+constexpr int64_t LARGEST_TRANSFER = int64_t{1} << 30;
+
+enum class Mode { Reading, Writing };
+
+struct FileRecord {
+    int descriptor = -1;
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(BUFFER_SIZE);
+    Mode mode = Mode::Reading;
+    // Writing: bytes waiting in the buffer. Reading: the buffer holds `filled` bytes of which
+    // the last `unread` have not been delivered yet.
+    int64_t pending = 0;
+    int64_t filled = 0;
+    int64_t unread = 0;
+    bool failed = false;
+};
+
+std::map<int, FileRecord>& fileTable() {
+    static std::map<int, FileRecord> table;
+    return table;
+}
+
+FileRecord* recordOf(int number) {
+    auto& table = fileTable();
+    const auto found = table.find(number);
+    return found == table.end() ? nullptr : &found->second;
+}
+
+// Reads until count bytes arrived, the file ended or a real error occurred.
+int64_t readFully(int descriptor, unsigned char* destination, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        const int64_t ask = std::min(count - done, LARGEST_TRANSFER);
+        const ssize_t got = ::read(descriptor, destination + done, static_cast<size_t>(ask));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+int64_t writeFully(int descriptor, const unsigned char* source, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        const int64_t give = std::min(count - done, LARGEST_TRANSFER);
+        const ssize_t put = ::write(descriptor, source + done, static_cast<size_t>(give));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            break;
+        }
+        done += put;
+    }
+    return done;
+}
+
+void flushBuffer(FileRecord& record) {
+    if (record.mode == Mode::Writing && record.pending > 0) {
+        if (writeFully(record.descriptor, record.buffer.data(), record.pending) != record.pending) {
+            record.failed = true;
+        }
+    }
+    record.pending = 0;
+}
+
+void switchToReading(FileRecord& record) {
+    if (record.mode == Mode::Writing) {
+        flushBuffer(record);
+        record.mode = Mode::Reading;
+        record.filled = 0;
+        record.unread = 0;
+    }
+}
+
+void switchToWriting(FileRecord& record) {
+    if (record.mode == Mode::Reading) {
+        if (record.unread > 0 && ::lseek(record.descriptor, -record.unread, SEEK_CUR) < 0) {
+            // Without the rewind, the next write would land after bytes the caller never saw.
+            record.failed = true;
+        }
+        record.mode = Mode::Writing;
+        record.filled = 0;
+        record.unread = 0;
+        record.pending = 0;
+    }
+}
+
+// Closes the record's descriptor; true when everything it held reached the file.
+bool release(FileRecord& record) {
+    flushBuffer(record);
+    bool ok = !record.failed;
+    // On Linux the descriptor is gone even when close reports EINTR, so it is never retried.
+    if (::close(record.descriptor) != 0) {
+        ok = false;
+    }
+    record.descriptor = -1;
+    return ok;
+}
+
+int install(int number, int descriptor) {
+    FileRecord record;
+    record.descriptor = descriptor;
+    fileTable()[number] = std::move(record);
+    return 1;
+}
+
+int openDescriptor(const std::string& path, int flags) {
+    int descriptor;
+    do {
+        descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    return descriptor;
+}
+
+}  // namespace
+
+int openForReading(int number, const std::string& path) {
+    if (number < 0) {
+        return 0;
+    }
+    closeFileNumber(number);
+    // Non-blocking, so that opening a FIFO without a writer cannot hang the program.
+    const int descriptor = openDescriptor(path, O_RDONLY | O_NONBLOCK);
+    if (descriptor < 0) {
+        return 0;
+    }
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(descriptor);
+        return 0;
+    }
+    if (S_ISREG(info.st_mode)) {
+        const int flags = ::fcntl(descriptor, F_GETFL);
+        if (flags >= 0) {
+            ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
+        }
+    }
+    return install(number, descriptor);
+}
+
+int createForWriting(int number, const std::string& path) {
+    if (number < 0) {
+        return 0;
+    }
+    closeFileNumber(number);
+    int descriptor = openDescriptor(path, O_RDWR | O_CREAT | O_TRUNC);
+    if (descriptor < 0) {
+        // An existing file we may write but not read.
+        descriptor = openDescriptor(path, O_WRONLY | O_TRUNC);
+    }
+    if (descriptor < 0) {
+        return 0;
+    }
+    return install(number, descriptor);
+}
+
+int64_t readBlock(int number, void* destination, int64_t count) {
+    FileRecord* record = recordOf(number);
+    if (record == nullptr || destination == nullptr || count <= 0) {
+        return 0;
+    }
+    auto* out = static_cast<unsigned char*>(destination);
+    switchToReading(*record);
+
+    const unsigned char* buffered = record->buffer.data() + (record->filled - record->unread);
+    if (record->unread >= count) {
+        std::memcpy(out, buffered, static_cast<size_t>(count));
+        record->unread -= count;
+        return count;
+    }
+    const int64_t taken = record->unread;
+    std::memcpy(out, buffered, static_cast<size_t>(taken));
+    record->unread = 0;
+
+    const int64_t remaining = count - taken;
+    if (remaining < BUFFER_SIZE) {
+        record->filled = readFully(record->descriptor, record->buffer.data(), BUFFER_SIZE);
+        const int64_t delivered = std::min(remaining, record->filled);
+        std::memcpy(out + taken, record->buffer.data(), static_cast<size_t>(delivered));
+        record->unread = record->filled - delivered;
+        return taken + delivered;
+    }
+    record->filled = 0;
+    return taken + readFully(record->descriptor, out + taken, remaining);
+}
+
+int64_t writeBlock(int number, const void* source, int64_t count) {
+    FileRecord* record = recordOf(number);
+    if (record == nullptr || source == nullptr || count <= 0) {
+        return 0;
+    }
+    const auto* in = static_cast<const unsigned char*>(source);
+    switchToWriting(*record);
+
+    if (count < BUFFER_SIZE - record->pending) {
+        std::memcpy(record->buffer.data() + record->pending, in, static_cast<size_t>(count));
+        record->pending += count;
+        return count;
+    }
+    flushBuffer(*record);
+    if (count < BUFFER_SIZE) {
+        std::memcpy(record->buffer.data(), in, static_cast<size_t>(count));
+        record->pending = count;
+        return count;
+    }
+    const int64_t written = writeFully(record->descriptor, in, count);
+    if (written != count) {
+        record->failed = true;
+    }
+    return written;
+}
+
+int writeOneByte(int number, int value) {
+    const auto byte = static_cast<unsigned char>(value);
+    return static_cast<int>(writeBlock(number, &byte, 1));
+}
+
+int closeFileNumber(int number) {
+    auto& table = fileTable();
+    const auto found = table.find(number);
+    if (found == table.end()) {
+        return 0;
+    }
+    const bool ok = release(found->second);
+    table.erase(found);
+    return ok ? 1 : 0;
+}
+
+void closeAllFiles() {
+    auto& table = fileTable();
+    for (auto& [number, record] : table) {
+        release(record);
+    }
+    table.clear();
+}
