@@ -36,6 +36,9 @@ int32_t takeQueuedEvent();
 // Records a platform notification as the current event (kind -1, object 0).
 void setPlatformNotification(int32_t number, int32_t param1, int32_t param2);
 bool eventQueueEmpty();
+// Drops every queued event (releasing its data), every binding and the current event: the
+// event system as it is before the first post. Used when the runtime stops.
+void resetEventSystem();
 
 // The current event's data (null when none) and code.
 void* currentEventData();

@@ -41,3 +41,10 @@ void dropShortcuts(int window);
 int modalDepth();
 void enterModal();
 void leaveModal();
+
+// The handle given out by windowHandle is the window's frame widget (a QWidget*).
+// The numbered window whose frame is shown in the native window, or -1.
+class QWindow;
+int windowNumberOfNative(const QWindow* window);
+// Closes every numbered window (when the runtime stops).
+void closeAllWindows();
