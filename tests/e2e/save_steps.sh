@@ -1,0 +1,91 @@
+# Steps shared by the save tests: the File menu, the save dialog, the size prompt and message
+# boxes, driven as a user drives them. Source after lib.sh.
+#
+# Escape is never pressed: the program polls it from the X server's keymap and would quit.
+
+SAVE_DIALOG="Please choose file to save"
+
+# Starts the program like e2e_start, but with writes limited to KIB kibibytes per file and
+# SIGXFSZ ignored, so a write past the limit fails with EFBIG as on a full disk.
+save_start_limited() {
+    local kib=$1
+    shift
+    (cd "$E2E_WORK" && trap '' XFSZ && ulimit -f "$kib" && exec "$PIXELSIEVE_BIN" "$@") \
+        >"$E2E_TMP/app.log" 2>&1 &
+    E2E_PID=$!
+}
+
+# Opens the File menu with a click on its title and picks an item counted from the bottom:
+# the first Up from a freshly opened menu lands on the last item and separators are skipped,
+# so 1 is "Quit", 2 "Save image...", 3 "Save binary...". Up is the only arrow used: at the top
+# row the program's own arrow polling leaves the view where it is.
+save_menu_item() {
+    local wid=$1 ups=$2
+    local ox oy
+    read -r ox oy < <(e2e_window_origin "$wid")
+    e2e_focus "$wid"
+    xdotool mousemove "$((ox + 14))" "$((oy + 10))" click 1
+    sleep 0.5
+    local i
+    for ((i = 0; i < ups; i++)); do
+        xdotool key Up
+        sleep 0.15
+    done
+    xdotool key Return
+}
+
+# Waits until no visible window has this title.
+save_wait_closed() {
+    e2e_poll "$E2E_TIMEOUT" e2e_no_window "$1" || e2e_fail "the window '$1' did not close"
+}
+
+# Replaces the text of the focused field of the dialog TITLE, optionally picks the second file
+# pattern (Tab to the pattern list, then its first letter), and confirms with Enter.
+save_answer() {
+    local title=$1 text=$2 pattern=${3:-}
+    local did
+    did=$(e2e_find_window "$title")
+    e2e_focus "$did"
+    xdotool key ctrl+a
+    xdotool type --delay 20 -- "$text"
+    sleep 0.3
+    if [ -n "$pattern" ]; then
+        xdotool key Tab
+        sleep 0.2
+        xdotool key "$pattern"
+        sleep 0.2
+    fi
+    xdotool key Return
+    # A completion list over the name field may take the first Enter.
+    if ! e2e_poll 3 e2e_no_window "$title"; then
+        xdotool key Return
+    fi
+    save_wait_closed "$title"
+}
+
+# Confirms the message box TITLE with Enter (its only button).
+save_ack_message() {
+    local did
+    did=$(e2e_find_window "$1")
+    e2e_focus "$did"
+    xdotool key Return
+    save_wait_closed "$1"
+}
+
+# Polls until the file exists and its size has stopped changing.
+save_wait_file() {
+    local path=$1 last=-1 size
+    local end=$((SECONDS + E2E_TIMEOUT))
+    while ((SECONDS < end)); do
+        if [ -f "$path" ]; then
+            size=$(stat -c %s "$path")
+            [ "$size" = "$last" ] && return 0
+            last=$size
+        fi
+        sleep 0.3
+    done
+    e2e_fail "no file $path"
+}
+
+# The bytes of a file as hex, for comparisons.
+save_hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
