@@ -28,7 +28,10 @@ struct SpriteLayoutInput {
     bool multi = false;
 };
 
-// Clears the current drawing pass's surface to black and draws the layout into it.
+// Clears the current drawing pass's surface to black and draws the layout into it. A zoom other
+// than 1, 2, 4 or 8, or a row width below 1, leaves the view black. A null `data` counts as no
+// data, and so does a negative `len`. Only the view's 600 x 512 area is cleared; on a larger
+// target blocks that reach past it are drawn there too, exactly as the box walk draws them.
 void draw_sprite_layout(const SpriteLayoutInput& in);
 // The same picture made with one fillBox per source pixel: the reference the fast one is
 // tested and measured against.
