@@ -1,0 +1,107 @@
+// The open and save dialogs over Qt's own file dialog.
+// Over Qt: the widget-based QFileDialog is used, never the desktop's native one, so that the
+// behaviour is the same on every desktop and tests can drive it. Each "label|pattern" pair
+// becomes a name filter whose wildcards are given to Qt explicitly (hidden from view behind
+// the label), with "*.*" widened to "*" so that it matches names without a dot, as the
+// wildcard means in the pattern lists callers pass. Qt's dialog does not change the current
+// directory; it is restored after the dialog all the same, since the settings file is named
+// without a folder.
+#include "runtime/ui/requesters.h"
+
+#include "runtime/ui/file_dialog_args.h"
+#include "runtime/ui/hold_back_internal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <algorithm>
+
+namespace {
+
+int rememberedPattern = -1;
+
+// A chosen name is returned as typed, existing or not, but its folder has to exist.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QFileInfo chosen(files.first());
+            if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     tr("%1\nPath does not exist.\nCheck the path and try again.")
+                                         .arg(chosen.absoluteFilePath()));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+QString nameFilterOf(const FilePattern& entry) {
+    QStringList wildcards;
+    for (const QString& wildcard : QString::fromUtf8(entry.pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString trimmed = wildcard.trimmed();
+        wildcards.append(trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
+    }
+    return QString::fromUtf8(entry.label) + QStringLiteral(" (") + wildcards.join(QLatin1Char(' ')) +
+           QLatin1Char(')');
+}
+
+std::string runFileDialog(bool save, const std::string& title, const std::string& defaultPath,
+                          const std::string& patterns, int patternIndex) {
+    if (!qApp) return {};
+    HeldBackWindows held;
+    FileDialog dialog(held.owner(), QString::fromUtf8(title));
+    dialog.setObjectName(save ? QStringLiteral("saveFileDialog") : QStringLiteral("openFileDialog"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+
+    QStringList filters;
+    for (const FilePattern& entry : parsePatternList(patterns)) filters.append(nameFilterOf(entry));
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(patternIndex >= 0 && patternIndex < filters.size() ? patternIndex : 0));
+    }
+
+    const InitialLocation location = splitDefaultPath(defaultPath);
+    if (!location.folder.empty()) dialog.setDirectory(QFile::decodeName(location.folder.c_str()));
+    if (!location.name.empty()) dialog.selectFile(QFile::decodeName(location.name.c_str()));
+
+    const QString workingDirectory = QDir::currentPath();
+    const int answer = dialog.exec();
+    if (QDir::currentPath() != workingDirectory) QDir::setCurrent(workingDirectory);
+
+    const QStringList chosen = dialog.selectedFiles();
+    if (answer != QDialog::Accepted || chosen.isEmpty()) {
+        rememberedPattern = -1;
+        return {};
+    }
+    rememberedPattern = filters.isEmpty() ? 0 : std::max<int>(0, filters.indexOf(dialog.selectedNameFilter()));
+    return QFile::encodeName(chosen.first()).toStdString();
+}
+
+}  // namespace
+
+std::string openFileDialog(const std::string& title, const std::string& defaultPath,
+                           const std::string& patterns, int patternIndex) {
+    return runFileDialog(false, title, defaultPath, patterns, patternIndex);
+}
+
+std::string saveFileDialog(const std::string& title, const std::string& defaultPath,
+                           const std::string& patterns, int patternIndex) {
+    return runFileDialog(true, title, defaultPath, patterns, patternIndex);
+}
+
+int selectedPatternIndex() { return rememberedPattern; }
