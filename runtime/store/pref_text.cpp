@@ -1,0 +1,123 @@
+#include "runtime/store/pref_text.h"
+
+#include <limits>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool endsLine(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::vector<PrefEntry> parsePrefText(std::string_view text) {
+    std::vector<PrefEntry> entries;
+    size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && isBlank(text[at])) {
+            ++at;
+        }
+        size_t end = at;
+        while (end < text.size() && !endsLine(text[end])) {
+            ++end;
+        }
+        const std::string_view line = text.substr(at, end - at);
+        if (!line.empty()) {
+            PrefEntry entry;
+            if (line.front() == ';') {
+                entry.kind = PrefEntryKind::Comment;
+                std::string_view comment = line.substr(1);
+                if (!comment.empty() && comment.front() == ' ') {
+                    comment.remove_prefix(1);
+                }
+                entry.text = comment;
+            } else if (line.front() == '[') {
+                entry.kind = PrefEntryKind::Group;
+                const std::string_view inside = line.substr(1);
+                entry.text = inside.substr(0, inside.find(']'));
+            } else {
+                entry.kind = PrefEntryKind::Key;
+                const size_t equals = line.find('=');
+                std::string_view key = line.substr(0, equals);
+                while (!key.empty() && isBlank(key.back())) {
+                    key.remove_suffix(1);
+                }
+                entry.key = key;
+                if (equals != std::string_view::npos) {
+                    std::string_view value = line.substr(equals + 1);
+                    while (!value.empty() && isBlank(value.front())) {
+                        value.remove_prefix(1);
+                    }
+                    entry.text = value;
+                }
+            }
+            entries.push_back(std::move(entry));
+        }
+        at = end;
+        while (at < text.size() && endsLine(text[at])) {
+            ++at;
+        }
+    }
+    return entries;
+}
+
+std::string buildPrefText(const std::vector<PrefEntry>& entries, bool utf8Mark) {
+    std::string text;
+    if (utf8Mark) {
+        text += "\xEF\xBB\xBF\r\n";
+    }
+    for (const PrefEntry& entry : entries) {
+        switch (entry.kind) {
+        case PrefEntryKind::Group:
+            text += "[" + entry.text + "]\r\n";
+            break;
+        case PrefEntryKind::Comment:
+            text += "; " + entry.text + "\r\n";
+            break;
+        case PrefEntryKind::Key:
+            text += entry.key + " = " + entry.text + "\r\n";
+            break;
+        }
+    }
+    return text;
+}
+
+int32_t prefValueAsInt(std::string_view value) {
+    size_t at = 0;
+    // The white space that "%d" skips.
+    while (at < value.size() && (value[at] == ' ' || (value[at] >= '\t' && value[at] <= '\r'))) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < value.size() && (value[at] == '-' || value[at] == '+')) {
+        negative = value[at] == '-';
+        ++at;
+    }
+    // Magnitude up to one past INT32_MAX, enough to hold INT32_MIN's.
+    constexpr int64_t LIMIT = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    int64_t magnitude = 0;
+    for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
+        magnitude = magnitude * 10 + (value[at] - '0');
+        if (magnitude > LIMIT) {
+            magnitude = LIMIT;
+        }
+    }
+    if (negative) {
+        return static_cast<int32_t>(-magnitude);
+    }
+    return magnitude >= LIMIT ? std::numeric_limits<int32_t>::max()
+                              : static_cast<int32_t>(magnitude);
+}
+
+bool prefNamesMatch(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
