@@ -135,6 +135,10 @@ int install(int number, int descriptor) {
 }
 
 int openDescriptor(const std::string& path, int flags) {
+    // The system call would stop at an embedded zero byte and open some other name.
+    if (path.find('\0') != std::string::npos) {
+        return -1;
+    }
     int descriptor;
     do {
         descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0666);

@@ -18,7 +18,7 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 }  // namespace
 
 int64_t fileSizeOf(const std::string& path) {
-    if (path.empty()) {
+    if (path.empty() || path.find('\0') != std::string::npos) {
         return -1;
     }
     // Trailing slashes stay: "dir/" is the directory, while "file/" names no file, just as

@@ -41,6 +41,11 @@ PrefStore& store() {
 }
 
 int openRegular(const std::string& path, int flags) {
+    // The system call would stop at an embedded zero byte and open some other name.
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return -1;
+    }
     int descriptor;
     do {
         descriptor = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);

@@ -166,6 +166,9 @@ TEST_F(NumberedFiles, NumbersWithoutAFileDoNothing) {
     EXPECT_EQ(openForReading(0, dir_.string()), 0);
     EXPECT_EQ(createForWriting(0, dir_.string()), 0);
     EXPECT_EQ(createForWriting(0, path("no/such/folder.bin")), 0);
+    // An embedded zero byte must not silently shorten the name.
+    EXPECT_EQ(createForWriting(0, path("cut") + std::string(1, '\0') + ".bin"), 0);
+    EXPECT_FALSE(std::filesystem::exists(path("cut")));
     EXPECT_EQ(c, 'q');
 }
 

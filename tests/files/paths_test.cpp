@@ -25,6 +25,7 @@ TEST_F(Paths, FileSizeTellsFilesFromFoldersAndMissingNames) {
     EXPECT_EQ(fileSizeOf("/"), -2);
     EXPECT_EQ(fileSizeOf(path("five.bin") + "/"), -1);
     EXPECT_EQ(fileSizeOf("C:"), -1);
+    EXPECT_EQ(fileSizeOf(path("five.bin") + std::string(1, '\0') + "x"), -1);
 }
 
 TEST_F(Paths, FileSizeIsSixtyFourBits) {

@@ -232,6 +232,12 @@ TEST_F(Prefs, ADirectoryIsNeverAStore) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     EXPECT_EQ(createPrefs(folder), 0);
     EXPECT_EQ(createPrefs(path("no/such/dir/pv2.ini")), 0);
+    const std::string cut = path("cut") + std::string(1, '\0') + ".ini";
+    EXPECT_EQ(createPrefs(cut), 0);
+    EXPECT_EQ(openPrefs(cut), 0);
+    writePrefInt("Zoom", 1);
+    closePrefs();
+    EXPECT_FALSE(std::filesystem::exists(path("cut")));
 }
 
 TEST_F(Prefs, AFifoIsNeitherReadNorWritten) {
