@@ -132,16 +132,18 @@ TEST_F(ImageExportTest, CancelWritesNothingAndSaysNothing) {
 }
 
 TEST_F(ImageExportTest, ReportsTheExtendedNameWhenTheFileCannotBeWritten) {
+    fs::create_directory(at("shot.bmp"));  // the extended name is taken by a folder
     ModalDriver driver;
-    driver.chooseFile(at("missing/shot"), 1);
+    driver.chooseFile(at("shot"), 1);
     export_image(state_);
     ASSERT_EQ(driver.seen().size(), 2u);
     EXPECT_EQ(driver.seen()[1].kind, "message");
     EXPECT_EQ(driver.seen()[1].title, "Save Image Error");
     std::string text = driver.seen()[1].text;
     if (const size_t cr = text.find("\r\n"); cr != std::string::npos) text.replace(cr, 2, "\n");
-    EXPECT_EQ(text, "Error saving\n" + at("missing/shot.bmp"));
-    EXPECT_TRUE(files().empty());
+    EXPECT_EQ(text, "Error saving\n" + at("shot.bmp"));
+    EXPECT_EQ(files(), std::vector<std::string>{"shot.bmp"});
+    EXPECT_TRUE(fs::is_directory(at("shot.bmp")));
 }
 
 }  // namespace

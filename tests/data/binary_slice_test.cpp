@@ -206,13 +206,16 @@ TEST_F(BinarySliceTest, OffersTheFolderAndReplacesAnExistingFile) {
     EXPECT_EQ(contents(at("old.BIN")), (Bytes{3, 10, 17}));
 }
 
+// The name chosen is free, but with ".bin" added it names a folder: the file cannot be created.
 TEST_F(BinarySliceTest, ReportsAFileThatCannotBeCreated) {
     load(counting(64));
+    fs::create_directory(at("cut.bin"));
     driver_->enterText("4");
-    driver_->chooseFile(at("missing/cut"));
+    driver_->chooseFile(at("cut"));
     run(0);
-    expectOnlyMessage("Save binary file", "Cannot save\r\n" + at("missing/cut.bin"));
-    EXPECT_FALSE(fs::exists(at("missing")));
+    expectOnlyMessage("Save binary file", "Cannot save\r\n" + at("cut.bin"));
+    EXPECT_TRUE(fs::is_directory(at("cut.bin")));
+    EXPECT_EQ(filesInFolder(), 1u);
 }
 
 // A full device: short slices fail only when the close writes the buffer out, long ones while

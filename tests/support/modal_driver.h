@@ -6,7 +6,8 @@
 // widget; each new dialog consumes the next step. Every dialog seen is logged (kind, title and,
 // for message boxes, the text) so a test can assert on what the user was shown. A dialog with no
 // step left is logged and rejected, and after the deadline any dialog is rejected, so a wrong
-// expectation fails the test instead of hanging it.
+// expectation fails the test instead of hanging it; so does a dialog still open 5 s after its
+// answer (logged as "still open").
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -92,10 +93,19 @@ public:
 private:
     void poll() {
         QWidget* w = QApplication::activeModalWidget();
-        if (w == nullptr || w == handled_) return;
+        if (w == nullptr) return;
         auto* dialog = qobject_cast<QDialog*>(w);
         if (dialog == nullptr) return;
+        if (w == handled_) {
+            // Answered but still open (the answer was refused): give up on it rather than hang.
+            if (handledAt_.elapsed() > 5000) {
+                seen_.push_back(SeenDialog{"still open", w->windowTitle().toStdString(), {}, {}, -1});
+                dialog->reject();
+            }
+            return;
+        }
         handled_ = w;
+        handledAt_.start();
         // A dialog object may be shown again by a later requester: it counts as new once closed.
         QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog] {
             if (handled_ == dialog) handled_ = nullptr;
@@ -132,6 +142,7 @@ private:
 
     QTimer timer_;
     QElapsedTimer clock_;
+    QElapsedTimer handledAt_;
     QPointer<QWidget> handled_;
     std::deque<Step> steps_;
     std::vector<SeenDialog> seen_;
