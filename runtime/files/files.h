@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-// Opens an existing file for reading. Nonzero on success.
+// Opens an existing file for reading. Nonzero on success; 0 for a directory. Never blocks:
+// a FIFO or device is opened without waiting and read only as far as data is at hand.
 int openForReading(int number, const std::string& path);
 // Creates the file, or empties an existing one, for writing. Nonzero on success.
 int createForWriting(int number, const std::string& path);
@@ -23,7 +24,8 @@ int closeFileNumber(int number);
 // Flushes and closes every open file (at shutdown).
 void closeAllFiles();
 
-// Size in bytes; -1 when there is no such file, -2 for a directory.
+// Size in bytes; -1 when there is no such file, -2 for a directory. A FIFO, socket or device
+// has no size to rely on and gives -1 as well.
 int64_t fileSizeOf(const std::string& path);
 // The process's current directory, always ending in "/".
 std::string currentDirectory();

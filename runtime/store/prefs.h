@@ -4,7 +4,9 @@
 #include <string>
 
 // Nonzero when the file exists and could be opened, at least for reading. Closes any previous
-// store first. When it returns 0 the path is remembered, and writes create the file at close.
+// store first. When it returns 0 the path is remembered, and writes create the file at close;
+// except when the path names something other than a regular file (a directory, a FIFO, a
+// device): that is neither read nor ever written, and writes to the store are dropped.
 int openPrefs(const std::string& path);
 // Creates (or empties) the file at once; nonzero on success. Closes any previous store first.
 int createPrefs(const std::string& path);
