@@ -83,10 +83,25 @@ e2e_setup() {
     e2e_log "Xvfb on $DISPLAY, work dir $E2E_WORK"
 }
 
-# Starts the program in the working directory with the given arguments.
+# Starts the program in the working directory with the given arguments. $E2E_PID is the
+# program's own pid; its exit code is kept for e2e_wait_exit, which may then run in a subshell.
 e2e_start() {
-    (cd "$E2E_WORK" && exec "$PIXELSIEVE_BIN" "$@") >"$E2E_TMP/app.log" 2>&1 &
-    E2E_PID=$!
+    rm -f "$E2E_TMP/pid" "$E2E_TMP/exit_code"
+    (
+        cd "$E2E_WORK" || exit 1
+        "$PIXELSIEVE_BIN" "$@" &
+        echo $! >"$E2E_TMP/pid"
+        rc=0
+        wait $! || rc=$?
+        echo $rc >"$E2E_TMP/exit_code.tmp"
+        mv "$E2E_TMP/exit_code.tmp" "$E2E_TMP/exit_code"
+    ) >"$E2E_TMP/app.log" 2>&1 </dev/null &
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ -s "$E2E_TMP/pid" ] && break
+        sleep 0.05
+    done
+    E2E_PID=$(cat "$E2E_TMP/pid")
 }
 
 # Polls until fn succeeds or the time-out (seconds) passes. Usage: e2e_poll SECONDS cmd args...
@@ -160,11 +175,17 @@ e2e_wait_title() {
 e2e_wait_exit() {
     local limit=${1:-$E2E_TIMEOUT}
     local end=$((SECONDS + limit))
+    local ours=0
+    [ "$(cat "$E2E_TMP/pid" 2>/dev/null)" = "$E2E_PID" ] && ours=1
     while ((SECONDS < end)); do
-        if ! kill -0 "$E2E_PID" 2>/dev/null; then
+        if [ $ours = 1 ] && [ -s "$E2E_TMP/exit_code" ]; then
+            cat "$E2E_TMP/exit_code"
+            return 0
+        fi
+        if [ $ours = 0 ] && ! kill -0 "$E2E_PID" 2>/dev/null; then
+            # Started by the caller itself, not through e2e_start: only a direct wait knows.
             local rc=0
-            wait "$E2E_PID" || rc=$?
-            E2E_PID=""
+            wait "$E2E_PID" 2>/dev/null || rc=$?
             echo "$rc"
             return 0
         fi
@@ -172,6 +193,9 @@ e2e_wait_exit() {
     done
     e2e_fail "the program did not end within ${limit}s"
 }
+
+# True while the program runs.
+e2e_running() { kill -0 "$E2E_PID" 2>/dev/null && ! grep -q . "$E2E_TMP/exit_code" 2>/dev/null; }
 
 # Holds a key down for the given seconds (through XTEST, as a real keyboard), then releases it.
 e2e_hold_key() {
