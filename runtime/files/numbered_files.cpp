@@ -8,7 +8,9 @@
 // Linux delivers at most about 2 GiB per read or write and may deliver less when a signal
 // arrives, so every transfer loops until it has the whole count, the end of the file or a real
 // error; EINTR is retried. A failed flush is remembered and reported by closeFileNumber.
-#include "runtime/files/files.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,9 +18,7 @@
 #include <map>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "runtime/files/files.h"
 
 namespace {
 

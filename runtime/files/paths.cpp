@@ -3,13 +3,13 @@
 // Paths use "/"; the splitting routines also accept "\" so that names typed or pasted in the
 // other convention still split where the user expects. There are no drive letters here: a
 // name such as "C:" is looked up like any other relative name.
-#include "runtime/files/files.h"
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "runtime/files/files.h"
 
 namespace {
 

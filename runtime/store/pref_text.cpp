@@ -69,15 +69,15 @@ std::string buildPrefText(const std::vector<PrefEntry>& entries, bool utf8Mark) 
     }
     for (const PrefEntry& entry : entries) {
         switch (entry.kind) {
-        case PrefEntryKind::Group:
-            text += "[" + entry.text + "]\r\n";
-            break;
-        case PrefEntryKind::Comment:
-            text += "; " + entry.text + "\r\n";
-            break;
-        case PrefEntryKind::Key:
-            text += entry.key + " = " + entry.text + "\r\n";
-            break;
+            case PrefEntryKind::Group:
+                text += "[" + entry.text + "]\r\n";
+                break;
+            case PrefEntryKind::Comment:
+                text += "; " + entry.text + "\r\n";
+                break;
+            case PrefEntryKind::Key:
+                text += entry.key + " = " + entry.text + "\r\n";
+                break;
         }
     }
     return text;
@@ -106,8 +106,7 @@ int32_t prefValueAsInt(std::string_view value) {
     if (negative) {
         return static_cast<int32_t>(-magnitude);
     }
-    return magnitude >= LIMIT ? std::numeric_limits<int32_t>::max()
-                              : static_cast<int32_t>(magnitude);
+    return magnitude >= LIMIT ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
 bool prefNamesMatch(std::string_view a, std::string_view b) {

@@ -6,16 +6,17 @@
 // Names are already UTF-8 on this platform, so a store that began with the UTF-8 mark keeps
 // the mark and compares names byte for byte like any other.
 #include "runtime/store/prefs.h"
-#include "runtime/store/pref_text.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "runtime/store/pref_text.h"
 
 namespace {
 
@@ -87,8 +88,8 @@ bool readWhole(int descriptor, std::string& text) {
 bool writeWhole(int descriptor, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
-        const ssize_t put = ::pwrite(descriptor, text.data() + done, text.size() - done,
-                                     static_cast<off_t>(done));
+        const ssize_t put =
+            ::pwrite(descriptor, text.data() + done, text.size() - done, static_cast<off_t>(done));
         if (put < 0 && errno == EINTR) {
             continue;
         }

@@ -1,14 +1,13 @@
-#include "runtime/files/files.h"
-#include "tests/support/temp_dir.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
+#include "runtime/files/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -85,8 +84,7 @@ TEST_F(NumberedFiles, AskingForMoreThanTheFileHoldsGivesTheFile) {
         writeFile(file, expected);
         std::vector<char> block(size + 16, '\0');
         ASSERT_NE(openForReading(0, file), 0);
-        EXPECT_EQ(readBlock(0, block.data(), static_cast<int64_t>(block.size())),
-                  static_cast<int64_t>(size));
+        EXPECT_EQ(readBlock(0, block.data(), static_cast<int64_t>(block.size())), static_cast<int64_t>(size));
         EXPECT_EQ(std::string(block.data(), size), expected);
         EXPECT_EQ(closeFileNumber(0), 1);
     }

@@ -1,13 +1,12 @@
-#include "runtime/files/files.h"
-#include "tests/support/temp_dir.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <ostream>
 #include <string>
 
-#include <unistd.h>
+#include "runtime/files/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -65,14 +64,14 @@ TEST_P(SplitPath, AtTheLastSlashOrBackslash) {
     EXPECT_EQ(namePartOf(GetParam().path), GetParam().name) << GetParam().path;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SplitPath,
-    testing::Values(SplitCase{"/home/u/sprite.bin", "/home/u/", "sprite.bin"},
-                    SplitCase{"sprite.bin", "", "sprite.bin"}, SplitCase{"", "", ""},
-                    SplitCase{"/home/u/", "/home/u/", ""}, SplitCase{"dir\\", "dir\\", ""},
-                    SplitCase{"a\\b/c.d.e", "a\\b/", "c.d.e"}, SplitCase{"/x", "/", "x"},
-                    SplitCase{"\"/tmp/q.bin\"", "/tmp/", "q.bin"},
-                    SplitCase{"\"name.bin\" tail", "", "name.bin"},
-                    SplitCase{"/a/b|/c/d", "/a/", "d"}));
+INSTANTIATE_TEST_SUITE_P(Cases, SplitPath,
+                         testing::Values(SplitCase{"/home/u/sprite.bin", "/home/u/", "sprite.bin"},
+                                         SplitCase{"sprite.bin", "", "sprite.bin"}, SplitCase{"", "", ""},
+                                         SplitCase{"/home/u/", "/home/u/", ""},
+                                         SplitCase{"dir\\", "dir\\", ""},
+                                         SplitCase{"a\\b/c.d.e", "a\\b/", "c.d.e"}, SplitCase{"/x", "/", "x"},
+                                         SplitCase{"\"/tmp/q.bin\"", "/tmp/", "q.bin"},
+                                         SplitCase{"\"name.bin\" tail", "", "name.bin"},
+                                         SplitCase{"/a/b|/c/d", "/a/", "d"}));
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "runtime/store/prefs.h"
-#include "tests/support/temp_dir.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -11,10 +14,7 @@
 #include <ostream>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -65,34 +65,32 @@ constexpr int32_t MIN = std::numeric_limits<int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrefsRead,
-    testing::Values(
-        ReadCase{"crlf", "[Options]\r\nZoom=2\r\n", 2},
-        ReadCase{"lf", "[options]\nzoom = 2\n", 2},
-        ReadCase{"cr", "[OPTIONS]\rzoom=2\r", 2},
-        ReadCase{"bom_crlf", BOM + "[Options]\r\nzoom=2\r\n", 2},
-        ReadCase{"bom_lf", BOM + "[Options]\nzoom=2", 2},
-        ReadCase{"blanks", "  [Options]\r\n \t zoom \t=\t 2 \t\r\n", 2},
-        ReadCase{"blank_lines", "\r\n\n\r[Options]\n\n\r\n  \t\r\nzoom=2\n\n", 2},
-        ReadCase{"empty_value", "[Options]\r\nzoom=\r\n", 0},
-        ReadCase{"no_equals", "[Options]\r\nzoom\r\n", 0},
-        ReadCase{"trailing_letters", "[Options]\r\nzoom=12abc\r\n", 12},
-        ReadCase{"hex_form", "[Options]\r\nzoom=0x10\r\n", 0},
-        ReadCase{"letters", "[Options]\r\nzoom=abc\r\n", 0},
-        ReadCase{"signs", "[Options]\r\nzoom= -7 ;x\r\n", -7},
-        ReadCase{"plus", "[Options]\r\nzoom=+5\r\n", 5},
-        ReadCase{"first_of_two", "[Options]\r\nzoom=1\r\nZOOM=2\r\n", 1},
-        ReadCase{"missing", "[Options]\r\nzoomed=1\r\n", 99},
-        ReadCase{"above_first_group", "zoom=3\r\n[Options]\r\nx=1\r\n", 99},
-        ReadCase{"in_other_group", "[Other]\r\nzoom=3\r\n[Options]\r\n", 99},
-        ReadCase{"after_next_group", "[Options]\r\n[Other]\r\nzoom=3\r\n", 99},
-        ReadCase{"comment_skipped", "[Options]\r\n; zoom=5\r\n;zoom=6\r\nzoom=4\r\n", 4},
-        ReadCase{"text_after_bracket", "[Options] junk\r\nzoom=4\r\n", 4},
-        ReadCase{"no_closing_bracket", "[Options\r\nzoom=4\r\n", 4},
-        ReadCase{"first_group_counts", "[Options]\r\nzoom=4\r\n[options]\r\nzoom=5\r\n", 4},
-        ReadCase{"zero_byte_ends_line", std::string("[Options]\0zoom=6", 16), 6},
-        ReadCase{"saturates_up", "[Options]\r\nzoom=99999999999\r\n", MAX},
-        ReadCase{"saturates_down", "[Options]\r\nzoom=-99999999999\r\n", MIN},
-        ReadCase{"most_negative", "[Options]\r\nzoom=-2147483648\r\n", MIN}));
+    testing::Values(ReadCase{"crlf", "[Options]\r\nZoom=2\r\n", 2},
+                    ReadCase{"lf", "[options]\nzoom = 2\n", 2}, ReadCase{"cr", "[OPTIONS]\rzoom=2\r", 2},
+                    ReadCase{"bom_crlf", BOM + "[Options]\r\nzoom=2\r\n", 2},
+                    ReadCase{"bom_lf", BOM + "[Options]\nzoom=2", 2},
+                    ReadCase{"blanks", "  [Options]\r\n \t zoom \t=\t 2 \t\r\n", 2},
+                    ReadCase{"blank_lines", "\r\n\n\r[Options]\n\n\r\n  \t\r\nzoom=2\n\n", 2},
+                    ReadCase{"empty_value", "[Options]\r\nzoom=\r\n", 0},
+                    ReadCase{"no_equals", "[Options]\r\nzoom\r\n", 0},
+                    ReadCase{"trailing_letters", "[Options]\r\nzoom=12abc\r\n", 12},
+                    ReadCase{"hex_form", "[Options]\r\nzoom=0x10\r\n", 0},
+                    ReadCase{"letters", "[Options]\r\nzoom=abc\r\n", 0},
+                    ReadCase{"signs", "[Options]\r\nzoom= -7 ;x\r\n", -7},
+                    ReadCase{"plus", "[Options]\r\nzoom=+5\r\n", 5},
+                    ReadCase{"first_of_two", "[Options]\r\nzoom=1\r\nZOOM=2\r\n", 1},
+                    ReadCase{"missing", "[Options]\r\nzoomed=1\r\n", 99},
+                    ReadCase{"above_first_group", "zoom=3\r\n[Options]\r\nx=1\r\n", 99},
+                    ReadCase{"in_other_group", "[Other]\r\nzoom=3\r\n[Options]\r\n", 99},
+                    ReadCase{"after_next_group", "[Options]\r\n[Other]\r\nzoom=3\r\n", 99},
+                    ReadCase{"comment_skipped", "[Options]\r\n; zoom=5\r\n;zoom=6\r\nzoom=4\r\n", 4},
+                    ReadCase{"text_after_bracket", "[Options] junk\r\nzoom=4\r\n", 4},
+                    ReadCase{"no_closing_bracket", "[Options\r\nzoom=4\r\n", 4},
+                    ReadCase{"first_group_counts", "[Options]\r\nzoom=4\r\n[options]\r\nzoom=5\r\n", 4},
+                    ReadCase{"zero_byte_ends_line", std::string("[Options]\0zoom=6", 16), 6},
+                    ReadCase{"saturates_up", "[Options]\r\nzoom=99999999999\r\n", MAX},
+                    ReadCase{"saturates_down", "[Options]\r\nzoom=-99999999999\r\n", MIN},
+                    ReadCase{"most_negative", "[Options]\r\nzoom=-2147483648\r\n", MIN}));
 
 TEST_F(Prefs, AFileWithoutGroupsHasNoOptions) {
     writeFile(ini_, "zoom=3\r\n");
@@ -133,17 +131,18 @@ TEST_F(Prefs, ExitSequenceWritesExactlyEightLines) {
 }
 
 TEST_F(Prefs, WritesReplaceInPlaceOrInsertAtTheGroupsEnd) {
-    writeFile(ini_, std::string("[A]\r\nx=1\r\n;c\r\n\r\n\r\n[Options]\r\nZOOM  =  1\r\n") +
-                    "Grid" + std::string(60, ' ') + "=" + std::string(60, ' ') +
-                    "0\r\nv = a;b=c \r\n=5\r\n[B]\r\ny=2\r\n");
+    writeFile(ini_, std::string("[A]\r\nx=1\r\n;c\r\n\r\n\r\n[Options]\r\nZOOM  =  1\r\n") + "Grid" +
+                        std::string(60, ' ') + "=" + std::string(60, ' ') +
+                        "0\r\nv = a;b=c \r\n=5\r\n[B]\r\ny=2\r\n");
     ASSERT_NE(openPrefs(ini_), 0);
     ASSERT_EQ(selectPrefGroup("options"), 1);
     writePrefInt("Zoom", -3);
     writePrefInt("multi", 1);
     closePrefs();
     // The rebuilt text is shorter than the old file, so it must also have been cut.
-    EXPECT_EQ(contentsOf(ini_), "[A]\r\nx = 1\r\n; c\r\n[Options]\r\nZoom = -3\r\nGrid = 0\r\n"
-                                "v = a;b=c \r\n = 5\r\nmulti = 1\r\n[B]\r\ny = 2\r\n");
+    EXPECT_EQ(contentsOf(ini_),
+              "[A]\r\nx = 1\r\n; c\r\n[Options]\r\nZoom = -3\r\nGrid = 0\r\n"
+              "v = a;b=c \r\n = 5\r\nmulti = 1\r\n[B]\r\ny = 2\r\n");
 }
 
 TEST_F(Prefs, WritesAtTheTopGoBeforeTheFirstGroup) {

@@ -40,10 +40,14 @@ TEST(PadLeft, FillsOrCutsToExactlyTheWidthKeepingTheStart) {
 TEST(ReverseText, ReversesCharactersAndKeepsUtf8SequencesWhole) {
     EXPECT_EQ(reverseText(""), "");
     EXPECT_EQ(reverseText("10000000"), "00000001");
-    EXPECT_EQ(reverseText("a\xC3\xA9z"), "z\xC3\xA9" "a");               // aéz
-    EXPECT_EQ(reverseText("\xE2\x82\xAC!"), "!\xE2\x82\xAC");         // €!
+    EXPECT_EQ(reverseText("a\xC3\xA9z"),
+              "z\xC3\xA9"
+              "a");                                            // aéz
+    EXPECT_EQ(reverseText("\xE2\x82\xAC!"), "!\xE2\x82\xAC");  // €!
     // A stray continuation byte or a cut sequence is just a byte.
-    EXPECT_EQ(reverseText("a\x80\xC3"), "\xC3\x80" "a");
+    EXPECT_EQ(reverseText("a\x80\xC3"),
+              "\xC3\x80"
+              "a");
 }
 
 struct ParseCase {
@@ -61,18 +65,16 @@ TEST_P(ParseNumber, ReadsPrefixSignAndDigitsUpToTheFirstForeignCharacter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseNumber,
-    testing::Values(
-        ParseCase{"%00000001", 1}, ParseCase{"%10000000", 128}, ParseCase{"  -$ff", -255},
-        ParseCase{"\t+42", 42}, ParseCase{"12ab", 12}, ParseCase{"1 2", 1}, ParseCase{"$", 0},
-        ParseCase{"", 0}, ParseCase{"- 1", 0}, ParseCase{"--1", 0}, ParseCase{"+-1", 0},
-        ParseCase{"$FfFf", 65535}, ParseCase{"$fg", 15}, ParseCase{"%102", 2},
-        ParseCase{"%2", 0}, ParseCase{"x1", 0}, ParseCase{"-%11", -3},
-        // Seventeen hex digits: only the low 64 bits survive.
-        ParseCase{"$123456789ABCDEF01", 0x23456789ABCDEF01},
-        ParseCase{"$FFFFFFFFFFFFFFFF", -1}, ParseCase{"18446744073709551615", -1},
-        ParseCase{"18446744073709551616", 0},
-        ParseCase{"-9223372036854775808", std::numeric_limits<int64_t>::min()},
-        ParseCase{"9223372036854775808", std::numeric_limits<int64_t>::min()}));
+    testing::Values(ParseCase{"%00000001", 1}, ParseCase{"%10000000", 128}, ParseCase{"  -$ff", -255},
+                    ParseCase{"\t+42", 42}, ParseCase{"12ab", 12}, ParseCase{"1 2", 1}, ParseCase{"$", 0},
+                    ParseCase{"", 0}, ParseCase{"- 1", 0}, ParseCase{"--1", 0}, ParseCase{"+-1", 0},
+                    ParseCase{"$FfFf", 65535}, ParseCase{"$fg", 15}, ParseCase{"%102", 2}, ParseCase{"%2", 0},
+                    ParseCase{"x1", 0}, ParseCase{"-%11", -3},
+                    // Seventeen hex digits: only the low 64 bits survive.
+                    ParseCase{"$123456789ABCDEF01", 0x23456789ABCDEF01}, ParseCase{"$FFFFFFFFFFFFFFFF", -1},
+                    ParseCase{"18446744073709551615", -1}, ParseCase{"18446744073709551616", 0},
+                    ParseCase{"-9223372036854775808", std::numeric_limits<int64_t>::min()},
+                    ParseCase{"9223372036854775808", std::numeric_limits<int64_t>::min()}));
 
 // The program derives its bit-reversal table by formatting and re-parsing; every byte must
 // come out mirrored.
