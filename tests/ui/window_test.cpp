@@ -115,6 +115,32 @@ TEST_F(WindowsTest, WheelIsReportedAsRawNotificationAndScrollsNoControl) {
     EXPECT_TRUE(eventQueueEmpty());
 }
 
+TEST_F(WindowsTest, OnlyACanvasWithTheFocusReportsTheWheel) {
+    ASSERT_NE(createCanvas(0, 0, 0, 100, 100), 0);
+    ASSERT_NE(createCanvas(2, 100, 0, 100, 100, 4), 0);
+    flush();
+    auto turnOver = [&](QPointF at, int delta) {
+        QWheelEvent wheel(at, native->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(native, &wheel);
+    };
+    turnOver(QPointF(50, 50), 120);
+    EXPECT_EQ(pollEvent(0), EventCode::RawMouseWheel);
+    EXPECT_TRUE(eventQueueEmpty()) << "the canvas under the pointer has no focus";
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    ASSERT_NE(setKeyboardFocus(2), 0);
+    EXPECT_EQ(setKeyboardFocus(0), 0) << "a canvas without the focus flag takes no focus";
+    flush();
+    turnOver(QPointF(50, 50), 60);
+    turnOver(QPointF(50, 50), 200);
+    ASSERT_EQ(takeQueuedEvent(), EventCode::Control);
+    EXPECT_EQ(eventObject(), 2);
+    EXPECT_EQ(eventKind(), ControlEventKind::Wheel);
+    EXPECT_EQ(controlAttribute(2, 8), 2) << "whole notches of 60 + 200, the rest kept";
+    EXPECT_EQ(takeQueuedEvent(), 0);
+}
+
 TEST_F(WindowsTest, PointerMovesWakeTheLoopAndTimeOutGivesZero) {
     QTest::mouseMove(native, QPoint(40, 40));
     QTest::mouseMove(native, QPoint(41, 40));
