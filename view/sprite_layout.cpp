@@ -8,13 +8,14 @@
 // line at x = 8 x W x zoom from the first row whose last byte is blue down to the bottom. At
 // zoom 8 the blocks are 7 x 7 (8 x 8 when blue) in 8 x 8 cells, which leaves the last line and
 // column of each cell black unless the cell is blue.
+#include "view/sprite_layout.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
 #include "runtime/image/image.h"
-#include "view/sprite_layout.h"
 
 namespace {
 

@@ -6,9 +6,9 @@ constexpr int VIEW_WIDTH = 600;
 constexpr int VIEW_HEIGHT = 512;
 constexpr int VIEW_BYTE_COLUMNS = 75;
 
-constexpr uint32_t COLOUR_SET_BIT = 0xFFFFFF;   // white
-constexpr uint32_t COLOUR_CLEAR_BIT = 0x000000; // black
-constexpr uint32_t COLOUR_PAST_END = 0xFF0000;  // blue
+constexpr uint32_t COLOUR_SET_BIT = 0xFFFFFF;    // white
+constexpr uint32_t COLOUR_CLEAR_BIT = 0x000000;  // black
+constexpr uint32_t COLOUR_PAST_END = 0xFF0000;   // blue
 
 // Byte value with its bit order reversed, and with its two halves exchanged.
 extern uint8_t reverse_table[256];
@@ -19,9 +19,9 @@ void build_byte_tables();
 struct SpriteLayoutInput {
     const uint8_t* data = nullptr;  // may be null only when len is 0
     int32_t len = 0;
-    int32_t display_offset = 0;     // D: may be negative or at / past len
-    int32_t row_width = 1;          // W: 1 to 255
-    int32_t zoom = 1;               // 1, 2, 4 or 8
+    int32_t display_offset = 0;  // D: may be negative or at / past len
+    int32_t row_width = 1;       // W: 1 to 255
+    int32_t zoom = 1;            // 1, 2, 4 or 8
     bool inverse = false;
     bool reverse = false;
     bool nibble_swap = false;

@@ -21,9 +21,7 @@ struct PixelSurface {
     // False when the size is not positive or memory cannot be had.
     bool allocate(int w, int h);
     uint8_t* rowAt(int y) { return pixels.data() + static_cast<size_t>(height - 1 - y) * stride; }
-    const uint8_t* rowAt(int y) const {
-        return pixels.data() + static_cast<size_t>(height - 1 - y) * stride;
-    }
+    const uint8_t* rowAt(int y) const { return pixels.data() + static_cast<size_t>(height - 1 - y) * stride; }
     // Packed colour of pixel (x, y); the caller keeps (x, y) inside the surface.
     ColourValue pixel(int x, int y) const;
 };

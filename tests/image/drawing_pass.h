@@ -1,9 +1,9 @@
 #pragma once
 // Opens a drawing pass on a numbered image for the length of a scope.
+#include <gtest/gtest.h>
+
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "runtime/image/image.h"
 

@@ -1,3 +1,6 @@
+#include "runtime/image/encoders.h"
+
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,9 +18,6 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
 #include "tests/image/drawing_pass.h"
 
@@ -43,7 +43,8 @@ protected:
         registerPngEncoder();
         registerPngEncoder();  // a second registration adds nothing
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::path(::testing::TempDir()) / (std::string("encoders_") + info->name() + "_" + std::to_string(getpid()));
+        dir = fs::path(::testing::TempDir()) /
+              (std::string("encoders_") + info->name() + "_" + std::to_string(getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -192,11 +193,11 @@ TEST_F(Encoders, PngHoldsOnlyHeaderDataAndEndWithUnfilteredRowsTopFirst) {
             ASSERT_EQ(length, 13u);
             EXPECT_EQ(be32(b, at + 8), 600u);
             EXPECT_EQ(be32(b, at + 12), 512u);
-            EXPECT_EQ(b[at + 16], 8);   // bit depth
-            EXPECT_EQ(b[at + 17], 2);   // RGB
-            EXPECT_EQ(b[at + 18], 0);   // compression
-            EXPECT_EQ(b[at + 19], 0);   // filter method
-            EXPECT_EQ(b[at + 20], 0);   // no interlace
+            EXPECT_EQ(b[at + 16], 8);  // bit depth
+            EXPECT_EQ(b[at + 17], 2);  // RGB
+            EXPECT_EQ(b[at + 18], 0);  // compression
+            EXPECT_EQ(b[at + 19], 0);  // filter method
+            EXPECT_EQ(b[at + 20], 0);  // no interlace
         }
         if (kind == "IDAT") {
             compressed.insert(compressed.end(), b.begin() + at + 8, b.begin() + at + 8 + length);

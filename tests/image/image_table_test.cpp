@@ -13,7 +13,9 @@ protected:
 };
 
 // Image `number` gets a distinct colour in every pixel, derived from its position.
-ColourValue tag(int x, int y) { return static_cast<ColourValue>(0x010000 * (x + 1) + 0x000100 * (y + 1) + 0x40); }
+ColourValue tag(int x, int y) {
+    return static_cast<ColourValue>(0x010000 * (x + 1) + 0x000100 * (y + 1) + 0x40);
+}
 
 void paintTags(int number) {
     const PixelSurface* s = imageSurface(number);

@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <climits>
 #include <set>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "runtime/image/image.h"
 #include "tests/image/drawing_pass.h"
@@ -81,22 +81,21 @@ TEST_F(Primitives, BoxesAreFlippedAndClipped) {
 
     {
         DrawingPass pass(1);
-        fillBox(-5, -6, 8, 9, GREEN);          // top-left corner: 3 x 3
-        fillBox(598, 510, 100, 100, GREEN);    // bottom-right corner: 2 x 2
-        fillBox(600, 0, 5, 5, WHITE);          // right of the target
-        fillBox(0, 512, 5, 5, WHITE);          // below it
-        fillBox(-5, 0, 5, 5, WHITE);           // ends just left of column 0
-        fillBox(100, 100, 0, 5, WHITE);        // no width
-        fillBox(100, 100, 5, 0, WHITE);        // no height
+        fillBox(-5, -6, 8, 9, GREEN);                        // top-left corner: 3 x 3
+        fillBox(598, 510, 100, 100, GREEN);                  // bottom-right corner: 2 x 2
+        fillBox(600, 0, 5, 5, WHITE);                        // right of the target
+        fillBox(0, 512, 5, 5, WHITE);                        // below it
+        fillBox(-5, 0, 5, 5, WHITE);                         // ends just left of column 0
+        fillBox(100, 100, 0, 5, WHITE);                      // no width
+        fillBox(100, 100, 5, 0, WHITE);                      // no height
         fillBox(INT_MIN, INT_MIN, INT_MAX, INT_MAX, WHITE);  // ends at -1: nothing
     }
     Points expected = box(0, 0, 2, 2);
     for (auto p : box(598, 510, 599, 511)) {
         expected.push_back(p);
     }
-    std::sort(expected.begin(), expected.end(), [](auto a, auto b) {
-        return a.second != b.second ? a.second < b.second : a.first < b.first;
-    });
+    std::sort(expected.begin(), expected.end(),
+              [](auto a, auto b) { return a.second != b.second ? a.second < b.second : a.first < b.first; });
     EXPECT_EQ(pixelsOf(1, GREEN), expected);
     EXPECT_TRUE(pixelsOf(1, WHITE).empty());
 
@@ -117,7 +116,7 @@ TEST_F(Primitives, StraightLinesAreSingleClippedRuns) {
     EXPECT_TRUE(pixelsOf(1, WHITE).empty());
     {
         DrawingPass pass(1);
-        drawLine(600, 8, 0, 8, WHITE);   // both ends drawn, cut at 599
+        drawLine(600, 8, 0, 8, WHITE);    // both ends drawn, cut at 599
         drawLine(8, 512, 8, -40, GREEN);  // cut to rows 0..511
         drawLine(3, 3, 3, 3, RED);        // a single point
     }
@@ -152,7 +151,8 @@ TEST_F(Primitives, SlopedLinesFollowTheMidpointWalkFromEitherEnd) {
     const auto falling = lineSet(1, 20, 31, 4);
     EXPECT_EQ(falling.size(), 31u);
     EXPECT_TRUE(falling.count({1, 20}) && falling.count({31, 4}));
-    EXPECT_EQ(lineSet(7, 9, 11, 13), (std::set<std::pair<int, int>>{{7, 9}, {8, 10}, {9, 11}, {10, 12}, {11, 13}}));
+    EXPECT_EQ(lineSet(7, 9, 11, 13),
+              (std::set<std::pair<int, int>>{{7, 9}, {8, 10}, {9, 11}, {10, 12}, {11, 13}}));
 }
 
 TEST_F(Primitives, SlopedLinesAreClippedWithTruncationTowardZero) {
