@@ -84,6 +84,13 @@ void noteKeyReleased(int virtualKey) {
 void forgetTrackedKeys() { tracked.reset(); }
 void useTrackedKeyState(bool on) { trackedOnly = on; }
 
+bool releaseIsAutoRepeat(int virtualKey) {
+    if (trackedOnly || virtualKey <= 0 || virtualKey >= 256) return false;
+    void* display = x11Display();
+    const unsigned long keysym = keysymOf(virtualKey);
+    return display && keysym != 0 && x11KeyHeld(display, keysym);
+}
+
 int keyHeldNow(int virtualKey) {
     if (virtualKey <= 0 || virtualKey >= 256) return 0;
     if (!trackedOnly) {

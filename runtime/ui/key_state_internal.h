@@ -15,6 +15,12 @@ void forgetTrackedKeys();
 // Forces the tracked state even where an X display exists (tests, or a server without XKB).
 void useTrackedKeyState(bool on);
 
+// True when a key release that Qt did not mark as an auto-repeat still leaves the key down on
+// the X server: Qt recognises X's repeat pairs only when the press is already queued behind
+// the release, and the server's keymap keeps a repeating key down throughout. Always false
+// without an X display.
+bool releaseIsAutoRepeat(int virtualKey);
+
 // Implemented without Qt in x11_keys.cpp: whether the key with the X keysym is down on the
 // display's keyboard now.
 bool x11KeyHeld(void* display, unsigned long keysym);

@@ -4,7 +4,8 @@
 // input notification is recorded. An application-wide filter records the notifications of the
 // numbered windows as their native windows receive them, before Qt hands them to a widget:
 // - a key press, every auto-repeat and a real release wake the loop once each (X11 sends an
-//   auto-repeat as a release and a press; the release is not counted);
+//   auto-repeat as a release and a press; the release is not counted, also when Qt failed to
+//   mark it as a repeat, which the server's keymap then tells);
 // - the wheel is recorded and eaten there, so no control scrolls by itself and the program's
 //   own handling of the wheel acts once; a canvas with the keyboard focus still gets it;
 // - paint requests from the window system (exposure) wake the loop; repaints the program asks
@@ -146,8 +147,8 @@ protected:
         }
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat()) return false;
             const int virtualKey = virtualKeyOf(key->key());
+            if (key->isAutoRepeat() || releaseIsAutoRepeat(virtualKey)) return false;
             noteKeyReleased(virtualKey);
             record(PlatformNotification::KeyUp, virtualKey);
             return false;
