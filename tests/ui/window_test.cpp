@@ -6,6 +6,8 @@
 #include "runtime/ui/keys.h"
 
 #include <QCursor>
+#include <QMenuBar>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -24,6 +26,26 @@ TEST_F(WindowsTest, ClientAreaHasTheRequestedSizeAndTheFrameIsFixed) {
     EXPECT_EQ(windowNumberOf(record->client), WINDOW);
     EXPECT_EQ(windowHandle(WINDOW), static_cast<WindowHandle>(frame));
     EXPECT_EQ(windowHandle(WINDOW + 1), nullptr);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(frame->pos(), screen.topLeft() + QPoint((screen.width() - 320) / 2,
+                                                      (screen.height() - 240) / 2));
+}
+
+TEST_F(WindowsTest, MenuBarTakesFromTheClientAndTheStatusBarLiesOverIt) {
+    WindowRecord* record = windowRecord(WINDOW);
+    record->menuBar = new QMenuBar(frame);
+    record->menuBar->addMenu("File");
+    record->statusBar = new QWidget(record->client);
+    record->statusBar->resize(50, 22);
+    relayoutWindow(WINDOW);
+    const int barHeight = record->menuBar->height();
+    ASSERT_GT(barHeight, 0);
+    EXPECT_EQ(record->client->geometry(), QRect(0, barHeight, 320, 240 - barHeight));
+    EXPECT_EQ(record->statusBar->geometry(), QRect(0, 240 - barHeight - 22, 320, 22));
+    QCursor::setPos(frame->mapToGlobal(QPoint(5, barHeight / 2)));
+    EXPECT_EQ(windowMouseY(WINDOW), -1) << "the menu bar is not client area";
+    QCursor::setPos(frame->mapToGlobal(QPoint(5, barHeight + 3)));
+    EXPECT_EQ(windowMouseY(WINDOW), 3);
 }
 
 TEST_F(WindowsTest, CloseRequestPostsAnEventAndLeavesTheWindowOpen) {
