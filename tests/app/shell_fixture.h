@@ -1,0 +1,88 @@
+#pragma once
+// A freshly built main window with the shell's records at their start values, for the tests of
+// the shell's handlers. Dialogs are answered by a ModalDriver; files live in a temp directory.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/shell_ids.h"
+#include "app/shell_state.h"
+#include "data/load_data_file.h"
+#include "runtime/image/image.h"
+#include "runtime/ui/controls.h"
+#include "runtime/ui/events.h"
+#include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/statusbar.h"
+#include "tests/support/modal_driver.h"
+#include "view/sprite_layout.h"
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pixelsieve-shell.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        reset_shell_state();
+        loaded_data.release();
+        build_byte_tables();
+        ASSERT_NE(newImage(VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT), 0);
+        ASSERT_TRUE(build_main_window());
+        useTrackedKeyState(true);
+        forgetTrackedKeys();
+    }
+    void TearDown() override {
+        forgetTrackedKeys();
+        closeWindow(MainWindow);
+        releaseAllImages();
+        loaded_data.release();
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    std::string write_file(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        const std::string p = path(name);
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
+    std::string write_text(const std::string& name, const std::string& text) const {
+        return write_file(name, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    static std::string read_text(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Loads the bytes as a file, as a drop or the command line would.
+    void load(const std::vector<uint8_t>& bytes, const std::string& name = "data.bin") {
+        LoadTargets targets;
+        targets.last_folder = &shell_state.last_folder;
+        targets.last_file_name = &shell_state.last_file_name;
+        targets.row_width = shell_state.row_width;
+        targets.row_scroll_bar = RowScrollBar;
+        ASSERT_TRUE(load_data_file(write_file(name, bytes), loaded_data, targets));
+    }
+
+    // A pixel of the canvas's backing picture, as the screen shows it.
+    static ColourValue canvas_pixel(int x, int y) {
+        if (beginDrawing(canvasTarget(CanvasView)) == 0) {
+            return 0xDEADBEEF;
+        }
+        const ColourValue value = currentSurface()->pixel(x, y) & 0xFFFFFF;
+        endDrawing();
+        return value;
+    }
+    static ColourValue view_pixel(int x, int y) {
+        return imageSurface(VIEW_IMAGE)->pixel(x, y) & 0xFFFFFF;
+    }
+    static std::string status() { return statusText(MainStatusBar, 0); }
+
+    std::filesystem::path dir_;
+};
