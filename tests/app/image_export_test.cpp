@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
 #include "tests/support/modal_driver.h"
 
@@ -26,6 +27,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         state_.last_folder = dir_.string() + "/";
+        registerPngEncoder();
         // A picture no symmetry hides: distinct channels in each quadrant and a one-pixel column
         // and row at the edges, so flipped rows, swapped channels or a shifted row all show.
         ASSERT_NE(newImage(VIEW_IMAGE, 600, 512), 0);
@@ -86,6 +88,8 @@ struct NameCase {
     const char* signature;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.typed << " with pattern " << c.pattern; }
+
 class ExportNames : public ImageExportTest, public ::testing::WithParamInterface<NameCase> {};
 
 // The pattern decides the format; the name keeps whatever it had and gains the chosen extension
@@ -132,18 +136,18 @@ TEST_F(ImageExportTest, CancelWritesNothingAndSaysNothing) {
 }
 
 TEST_F(ImageExportTest, ReportsTheExtendedNameWhenTheFileCannotBeWritten) {
-    fs::create_directory(at("shot.bmp"));  // the extended name is taken by a folder
+    fs::create_directory(at("shot.png"));  // the extended name is taken by a folder
     ModalDriver driver;
-    driver.chooseFile(at("shot"), 1);
+    driver.chooseFile(at("shot"), 0);
     export_image(state_);
     ASSERT_EQ(driver.seen().size(), 2u);
     EXPECT_EQ(driver.seen()[1].kind, "message");
     EXPECT_EQ(driver.seen()[1].title, "Save Image Error");
     std::string text = driver.seen()[1].text;
     if (const size_t cr = text.find("\r\n"); cr != std::string::npos) text.replace(cr, 2, "\n");
-    EXPECT_EQ(text, "Error saving\n" + at("shot.bmp"));
-    EXPECT_EQ(files(), std::vector<std::string>{"shot.bmp"});
-    EXPECT_TRUE(fs::is_directory(at("shot.bmp")));
+    EXPECT_EQ(text, "Error saving\n" + at("shot.png"));
+    EXPECT_EQ(files(), std::vector<std::string>{"shot.png"});
+    EXPECT_TRUE(fs::is_directory(at("shot.png")));
 }
 
 }  // namespace

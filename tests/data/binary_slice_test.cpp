@@ -88,6 +88,10 @@ struct TransformCase {
     Bytes expected;
 };
 
+void PrintTo(const TransformCase& c, std::ostream* os) {
+    *os << (c.inverse ? "inverse " : "") << (c.reverse ? "reverse" : "");
+}
+
 class SliceTransform : public BinarySliceTest, public ::testing::WithParamInterface<TransformCase> {};
 
 // Two positions before the data stay 0 under every option; data bytes are inverted first and
@@ -115,6 +119,8 @@ struct SizeCase {
     const char* typed;
     int64_t written;  // bytes expected in the file; -1: "Too big value!" and no file dialog
 };
+
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.label; }
 
 std::string sizeCaseName(const ::testing::TestParamInfo<SizeCase>& c) { return c.param.label; }
 

@@ -129,7 +129,9 @@ private:
         } else if (auto* files = qobject_cast<QFileDialog*>(w)) {
             d.kind = "file";
             d.folder = files->directory().absolutePath().toStdString();
-            d.pattern = static_cast<int>(files->nameFilters().indexOf(files->selectedNameFilter()));
+            // The list's position, not selectedNameFilter(): with hidden filter details Qt gives
+            // back the shortened label, which is not among nameFilters().
+            if (auto* types = files->findChild<QComboBox*>("fileTypeCombo")) d.pattern = types->currentIndex();
             if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) d.text = name->text().toStdString();
         } else if (auto* edit = w->findChild<QLineEdit*>()) {
             d.kind = "input";
