@@ -102,11 +102,27 @@ bool recordMouse(QEvent* event) {
     return false;
 }
 
+// Fine-grained wheels (touchpads) send fractions of a notch; the loop moves a fixed distance
+// per wheel notification, so only whole notches are handed out and the rest is kept, until the
+// wheel turns the other way.
+int takeWholeNotches(int* accumulator, int delta) {
+    if ((*accumulator < 0 && delta > 0) || (*accumulator > 0 && delta < 0)) *accumulator = 0;
+    *accumulator += delta;
+    const int notches = *accumulator / 120;
+    *accumulator -= notches * 120;
+    return notches * 120;
+}
+
+int verticalRemainder = 0;
+int horizontalRemainder = 0;
+
 bool recordWheel(QWheelEvent* wheel) {
     const int32_t flags = pointerFlags(wheel->buttons(), wheel->modifiers());
     const QPoint delta = wheel->angleDelta();
-    if (delta.y() != 0) record(EventCode::RawMouseWheel, wheelParam(delta.y(), flags));
-    if (delta.x() != 0) record(PlatformNotification::HorizontalWheel, wheelParam(delta.x(), flags));
+    if (const int whole = takeWholeNotches(&verticalRemainder, delta.y()))
+        record(EventCode::RawMouseWheel, wheelParam(whole, flags));
+    if (const int whole = takeWholeNotches(&horizontalRemainder, delta.x()))
+        record(PlatformNotification::HorizontalWheel, wheelParam(whole, flags));
     // A canvas that holds the keyboard focus reports the wheel as one of its own events.
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus->property("pixelsieveCanvas").toBool()) {

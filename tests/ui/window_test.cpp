@@ -135,6 +135,13 @@ TEST_F(WindowsTest, WheelIsReportedAsRawNotificationAndScrollsNoControl) {
     EXPECT_EQ(static_cast<int16_t>(eventParam() >> 16), -240);
     EXPECT_EQ(controlState(1), 50) << "the scroll bar must not scroll on the wheel by itself";
     EXPECT_TRUE(eventQueueEmpty());
+
+    // Fractions of a notch wake nothing until they make a whole one.
+    turn(60);
+    EXPECT_NE(pollEvent(0), EventCode::RawMouseWheel);
+    turn(90);
+    ASSERT_EQ(pollEvent(0), EventCode::RawMouseWheel);
+    EXPECT_EQ(static_cast<int16_t>(eventParam() >> 16), 120);
 }
 
 TEST_F(WindowsTest, OnlyACanvasWithTheFocusReportsTheWheel) {
