@@ -1,0 +1,12 @@
+// Every kept fuzz input (seeds and findings) still passes its property check in this build.
+#include "fuzz/kept_inputs.h"
+#include "fuzz/prefs_property.h"
+
+#include <gtest/gtest.h>
+
+TEST(FuzzReplay, SettingsFiles) {
+    size_t replayed = 0;
+    const auto failures = replayKeptInputs("prefs", check_prefs, &replayed);
+    EXPECT_GT(replayed, 0u) << "no kept inputs found under " << sourceRoot();
+    for (const auto& failure : failures) ADD_FAILURE() << failure;
+}
