@@ -39,22 +39,26 @@ save_wait_closed() {
     e2e_poll "$E2E_TIMEOUT" e2e_no_window "$1" || e2e_fail "the window '$1' did not close"
 }
 
-# Replaces the text of the focused field of the dialog TITLE, optionally picks the second file
-# pattern (Tab to the pattern list, then its first letter), and confirms with Enter.
+# Replaces the text of the focused field of the dialog TITLE and confirms with Enter. With a
+# third argument, first picks the file pattern starting with that letter (Tab from the name to
+# the pattern list, the letter, Shift+Tab back): picked after typing, the save dialog would
+# rewrite the typed extension to the pattern's.
 save_answer() {
     local title=$1 text=$2 pattern=${3:-}
     local did
     did=$(e2e_find_window "$title")
     e2e_focus "$did"
-    xdotool key ctrl+a
-    xdotool type --delay 20 -- "$text"
-    sleep 0.3
     if [ -n "$pattern" ]; then
         xdotool key Tab
         sleep 0.2
         xdotool key "$pattern"
         sleep 0.2
+        xdotool key shift+Tab
+        sleep 0.2
     fi
+    xdotool key ctrl+a
+    xdotool type --delay 20 -- "$text"
+    sleep 0.3
     xdotool key Return
     # A completion list over the name field may take the first Enter.
     if ! e2e_poll 3 e2e_no_window "$title"; then
