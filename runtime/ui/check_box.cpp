@@ -3,14 +3,33 @@
 #include "runtime/ui/controls.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 
 namespace {
+
+// The program polls the arrow keys itself; Qt's check boxes would also walk the keyboard focus
+// along their siblings on them, and so into the number field, which steps on Up and Down.
+class CheckBoxWidget : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down: event->ignore(); return;
+        default: QCheckBox::keyPressEvent(event);
+        }
+    }
+};
 
 class CheckBoxControl : public ControlRecord {
 public:
     CheckBoxControl(int number, int window, QWidget* parent, const std::string& label)
         : ControlRecord(number, window) {
-        auto* box = new QCheckBox(QString::fromUtf8(label), parent);
+        auto* box = new CheckBoxWidget(QString::fromUtf8(label), parent);
         box_ = box;
         widget_ = box;
         own(box);

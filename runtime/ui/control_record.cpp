@@ -120,7 +120,13 @@ std::string controlText(int control) {
 
 int setKeyboardFocus(int control) {
     if (control == -1) {
-        if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+        // Back to the window itself: a widget without focus would let Qt pick a control again
+        // at the next activation.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && windowNumberOf(focus) >= 0)
+            focus->window()->setFocus(Qt::OtherFocusReason);
+        else if (focus)
+            focus->clearFocus();
         return 1;
     }
     ControlRecord* record = controls.find(control);

@@ -100,6 +100,9 @@ int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const 
     record->client = new QWidget(frame);
     record->client->setGeometry(0, 0, innerWidth, innerHeight);
     record->client->show();
+    // The window itself holds the keyboard focus until a control is given it; otherwise Qt
+    // hands it to the first check box on activation, where keys would act on the control.
+    frame->setFocus(Qt::OtherFocusReason);
     WindowRecord* installed = windows.put(number, std::move(record));
 
     QPoint position(x, y);

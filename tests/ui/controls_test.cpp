@@ -3,6 +3,7 @@
 
 #include "runtime/ui/controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -214,6 +215,28 @@ TEST_F(ControlsTest, UnknownControlsAndMissingOperationsAnswerZero) {
     ASSERT_NE(createCheckBox(120, 0, 0, 80, 20, "again"), 0);
     EXPECT_EQ(controlText(120), "again") << "a new control replaces the old one under its number";
     EXPECT_EQ(windowRecord(WINDOW)->client->findChildren<QCheckBox*>().size(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, NoControlHasTheFocusAtFirstAndArrowKeysNeverMoveIt) {
+    ASSERT_NE(createCheckBox(3, 0, 0, 80, 20, "inverse"), 0);
+    ASSERT_NE(createCheckBox(4, 80, 0, 80, 20, "reverse"), 0);
+    ASSERT_NE(createSpinField(7, 160, 0, 80, 20, -4, 4), 0);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    EXPECT_EQ(QApplication::focusWidget(), frame) << "the window, not its first check box";
+
+    ASSERT_NE(setKeyboardFocus(3), 0);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        QTest::keyClick(native, key);
+    EXPECT_EQ(QApplication::focusWidget(), controlWidget(3));
+    EXPECT_EQ(controlState(7), 0);
+
+    setKeyboardFocus(-1);
+    EXPECT_EQ(QApplication::focusWidget(), frame);
 }
 
 }  // namespace
