@@ -90,6 +90,14 @@ struct NameCase {
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << c.typed << " with pattern " << c.pattern; }
 
+std::string nameCaseName(const ::testing::TestParamInfo<NameCase>& c) {
+    std::string name = c.param.typed;
+    for (char& ch : name) {
+        if (ch == '.') ch = '_';
+    }
+    return name + (c.param.pattern == 0 ? "_AsPng" : "_AsBmp");
+}
+
 class ExportNames : public ImageExportTest, public ::testing::WithParamInterface<NameCase> {};
 
 // The pattern decides the format; the name keeps whatever it had and gains the chosen extension
@@ -111,7 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Patterns, ExportNames,
                                            NameCase{"sprite.PNG", 0, "sprite.PNG", "\x89PNG"},
                                            NameCase{"sprite.png", 1, "sprite.png.bmp", "BM6\x10"},
                                            NameCase{"sprite.bmp", 0, "sprite.bmp.png", "\x89PNG"},
-                                           NameCase{"sprite", 1, "sprite.bmp", "BM6\x10"}));
+                                           NameCase{"sprite", 1, "sprite.bmp", "BM6\x10"}),
+                         nameCaseName);
 
 TEST_F(ImageExportTest, OffersTheLoadedFileAndPngFirst) {
     state_.last_file_name = "game.rom";

@@ -88,8 +88,11 @@ struct TransformCase {
     Bytes expected;
 };
 
-void PrintTo(const TransformCase& c, std::ostream* os) {
-    *os << (c.inverse ? "inverse " : "") << (c.reverse ? "reverse" : "");
+void PrintTo(const TransformCase& c, std::ostream* os) { *os << "inverse " << c.inverse << ", reverse " << c.reverse; }
+
+std::string transformCaseName(const ::testing::TestParamInfo<TransformCase>& c) {
+    if (!c.param.inverse && !c.param.reverse) return "Plain";
+    return std::string(c.param.inverse ? "Inverse" : "") + (c.param.reverse ? "Reverse" : "");
 }
 
 class SliceTransform : public BinarySliceTest, public ::testing::WithParamInterface<TransformCase> {};
@@ -110,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TransformCase{false, false, {0, 0, 0x01, 0x80, 0xF0, 0x0F, 0x35}},
                       TransformCase{true, false, {0, 0, 0xFE, 0x7F, 0x0F, 0xF0, 0xCA}},
                       TransformCase{false, true, {0, 0, 0x80, 0x01, 0x0F, 0xF0, 0xAC}},
-                      TransformCase{true, true, {0, 0, 0x7F, 0xFE, 0xF0, 0x0F, 0x53}}));
+                      TransformCase{true, true, {0, 0, 0x7F, 0xFE, 0xF0, 0x0F, 0x53}}),
+    transformCaseName);
 
 struct SizeCase {
     const char* label;
