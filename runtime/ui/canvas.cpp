@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <qdrawutil.h>
 
 #include <cstring>
 
@@ -186,6 +187,8 @@ public:
             std::memcpy(picture.scanLine(y), surface_.rowAt(y), rowBytes);
         painter.setClipRect(area);
         painter.drawImage(contentOrigin(), picture);
+        if ((flags_ & 1) && widget_)
+            qDrawShadePanel(&painter, widget_->rect(), widget_->palette(), true, 2);
     }
 
     int32_t attribute(int attribute) override {

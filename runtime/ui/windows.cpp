@@ -95,6 +95,8 @@ int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const 
     frame->setWindowTitle(QString::fromUtf8(title ? title : ""));
     frame->setFixedSize(innerWidth, innerHeight);
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Tooltips of the controls show also while another program is active.
+    frame->setAttribute(Qt::WA_AlwaysShowToolTips);
     if (flags & WindowFlag::NoActivate) frame->setAttribute(Qt::WA_ShowWithoutActivating);
     record->frame = frame;
     record->client = new QWidget(frame);

@@ -142,6 +142,19 @@ TEST_F(CanvasTest, PictureStartsWhiteAndShowsWhatIsDrawn) {
     EXPECT_EQ(pixelShown(canvas, {30, 20}), 0x000000u);
 }
 
+TEST_F(CanvasTest, SunkenBorderMakesThePictureSmallerAndShiftsIt) {
+    ASSERT_NE(createCanvas(CANVAS, 0, 0, 40, 30, 1), 0);
+    ASSERT_NE(beginDrawing(canvasTarget(CANVAS)), 0);
+    EXPECT_EQ(currentSurface()->width, 36);
+    EXPECT_EQ(currentSurface()->height, 26);
+    fillBox(0, 0, 36, 26, 0x0000FF);
+    endDrawing();
+    QWidget* canvas = controlWidget(CANVAS);
+    EXPECT_EQ(pixelShown(canvas, {2, 2}), 0xFF0000u);
+    EXPECT_EQ(pixelShown(canvas, {37, 27}), 0xFF0000u);
+    EXPECT_NE(pixelShown(canvas, {0, 0}), 0xFF0000u);
+}
+
 TEST_F(CanvasTest, DrawingPassSurvivesTheCanvasGoingAway) {
     ASSERT_NE(createCanvas(CANVAS, 0, 0, 30, 30), 0);
     ASSERT_NE(beginDrawing(canvasTarget(CANVAS)), 0);
