@@ -13,8 +13,9 @@ constexpr int PATTERN_BMP = 1;
 }  // namespace
 
 void export_image(const ShellState& state) {
-    std::string name = saveFileDialog("Please choose file to save", state.last_folder + state.last_file_name,
-                                      "Portable Network Graphics(*.png)|*.png|Bitmap (*.bmp)|*.bmp", PATTERN_PNG);
+    std::string name =
+        saveFileDialog("Please choose file to save", state.last_folder + state.last_file_name,
+                       "Portable Network Graphics(*.png)|*.png|Bitmap (*.bmp)|*.bmp", PATTERN_PNG);
     if (name.empty()) return;
 
     // The pattern alone decides the format; the name only gets the matching extension.

@@ -1,14 +1,14 @@
 #include "data/binary_slice.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdio>
-#include <vector>
-
 #include "data/file_extension.h"
 #include "data/number_entry.h"
 #include "runtime/files/files.h"
 #include "runtime/ui/requesters.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
 
 namespace {
 

@@ -1,18 +1,18 @@
 // "Save image...": the command with its dialogs answered from a timer, the files decoded again.
 #include "app/image_export.h"
 
+#include "runtime/image/encoders.h"
+#include "runtime/image/image.h"
+#include "tests/support/modal_driver.h"
+
+#include <QImage>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "runtime/image/encoders.h"
-#include "runtime/image/image.h"
-#include "tests/support/modal_driver.h"
-
-#include <QImage>
 
 namespace fs = std::filesystem;
 
@@ -32,10 +32,10 @@ protected:
         // and row at the edges, so flipped rows, swapped channels or a shifted row all show.
         ASSERT_NE(newImage(VIEW_IMAGE, 600, 512), 0);
         ASSERT_NE(beginDrawing(imageTarget(VIEW_IMAGE)), 0);
-        fillBox(0, 0, 300, 256, 0x0000FF);       // red
-        fillBox(300, 0, 300, 256, 0x00FF00);     // green
-        fillBox(0, 256, 300, 256, 0xFF0000);     // blue
-        fillBox(300, 256, 300, 256, 0xFFFFFF);   // white
+        fillBox(0, 0, 300, 256, 0x0000FF);      // red
+        fillBox(300, 0, 300, 256, 0x00FF00);    // green
+        fillBox(0, 256, 300, 256, 0xFF0000);    // blue
+        fillBox(300, 256, 300, 256, 0xFFFFFF);  // white
         fillBox(0, 0, 1, 512, 0x123456);
         fillBox(0, 511, 600, 1, 0xABCDEF);
         fillBox(599, 0, 1, 1, 0x000000);

@@ -1,6 +1,9 @@
 // "Save binary...": the command run end to end with its dialogs answered from a timer.
 #include "data/binary_slice.h"
 
+#include "data/file_extension.h"
+#include "tests/support/modal_driver.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,9 +15,6 @@
 #include <fstream>
 #include <iterator>
 #include <vector>
-
-#include "data/file_extension.h"
-#include "tests/support/modal_driver.h"
 
 namespace fs = std::filesystem;
 
@@ -88,7 +88,9 @@ struct TransformCase {
     Bytes expected;
 };
 
-void PrintTo(const TransformCase& c, std::ostream* os) { *os << "inverse " << c.inverse << ", reverse " << c.reverse; }
+void PrintTo(const TransformCase& c, std::ostream* os) {
+    *os << "inverse " << c.inverse << ", reverse " << c.reverse;
+}
 
 std::string transformCaseName(const ::testing::TestParamInfo<TransformCase>& c) {
     if (!c.param.inverse && !c.param.reverse) return "Plain";
@@ -108,13 +110,12 @@ TEST_P(SliceTransform, WritesViewBytesWithLeadingZeros) {
     EXPECT_EQ(driver_->seen().size(), 2u);  // the prompt and the file dialog; no message
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, SliceTransform,
-    ::testing::Values(TransformCase{false, false, {0, 0, 0x01, 0x80, 0xF0, 0x0F, 0x35}},
-                      TransformCase{true, false, {0, 0, 0xFE, 0x7F, 0x0F, 0xF0, 0xCA}},
-                      TransformCase{false, true, {0, 0, 0x80, 0x01, 0x0F, 0xF0, 0xAC}},
-                      TransformCase{true, true, {0, 0, 0x7F, 0xFE, 0xF0, 0x0F, 0x53}}),
-    transformCaseName);
+INSTANTIATE_TEST_SUITE_P(Options, SliceTransform,
+                         ::testing::Values(TransformCase{false, false, {0, 0, 0x01, 0x80, 0xF0, 0x0F, 0x35}},
+                                           TransformCase{true, false, {0, 0, 0xFE, 0x7F, 0x0F, 0xF0, 0xCA}},
+                                           TransformCase{false, true, {0, 0, 0x80, 0x01, 0x0F, 0xF0, 0xAC}},
+                                           TransformCase{true, true, {0, 0, 0x7F, 0xFE, 0xF0, 0x0F, 0x53}}),
+                         transformCaseName);
 
 struct SizeCase {
     const char* label;
@@ -151,18 +152,21 @@ TEST_P(SliceSize, AcceptsRunsEndingAtTheEndAndRefusesLonger) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, SliceSize,
-    ::testing::Values(SizeCase{"ToTheEnd", 1000, 100, "900", 900}, SizeCase{"HexToTheEnd", 1000, 100, "$384", 900},
-                      SizeCase{"OnePast", 1000, 100, "901", -1}, SizeCase{"DefaultText", 1000, 100, "0000", 0},
-                      SizeCase{"DefaultAtEnd", 1000, 1000, "0000", 0},
-                      SizeCase{"NothingLoadedZero", 0, 0, "0", 0}, SizeCase{"NothingLoadedOne", 0, 0, "1", -1},
-                      SizeCase{"WrapsToMinusOne", 1000, 0, "$FFFFFFFF", 0},
-                      SizeCase{"StartsBeforeData", 10, -5, "15", 15}, SizeCase{"BeforeDataOnePast", 10, -5, "16", -1},
-                      // A 32-bit sum would wrap to a negative end and let these through.
-                      SizeCase{"SumOverflows", 10, INT32_MAX - 10, "100", -1},
-                      SizeCase{"BothHuge", 10, 2147483000, "2147483647", -1}),
-    sizeCaseName);
+INSTANTIATE_TEST_SUITE_P(Limits, SliceSize,
+                         ::testing::Values(SizeCase{"ToTheEnd", 1000, 100, "900", 900},
+                                           SizeCase{"HexToTheEnd", 1000, 100, "$384", 900},
+                                           SizeCase{"OnePast", 1000, 100, "901", -1},
+                                           SizeCase{"DefaultText", 1000, 100, "0000", 0},
+                                           SizeCase{"DefaultAtEnd", 1000, 1000, "0000", 0},
+                                           SizeCase{"NothingLoadedZero", 0, 0, "0", 0},
+                                           SizeCase{"NothingLoadedOne", 0, 0, "1", -1},
+                                           SizeCase{"WrapsToMinusOne", 1000, 0, "$FFFFFFFF", 0},
+                                           SizeCase{"StartsBeforeData", 10, -5, "15", 15},
+                                           SizeCase{"BeforeDataOnePast", 10, -5, "16", -1},
+                                           // A 32-bit sum would wrap to a negative end and let these through.
+                                           SizeCase{"SumOverflows", 10, INT32_MAX - 10, "100", -1},
+                                           SizeCase{"BothHuge", 10, 2147483000, "2147483647", -1}),
+                         sizeCaseName);
 
 TEST_F(BinarySliceTest, RefusesTextsThatAreNotNumbersShowingThemAsTyped) {
     load(counting(64));
@@ -252,7 +256,8 @@ TEST_F(BinarySliceTest, DeletesTheTruncatedFileWhenTheSizeLimitIsHit) {
     load(counting(100000));
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct sigaction ignore {}, previous{};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previous), 0);
     rlimit small = saved;

@@ -1,9 +1,9 @@
 // The data tests drive real dialogs, so the windowing runtime runs for the whole executable.
-#include <cstdlib>
+#include "runtime/ui/ui.h"
 
 #include <gtest/gtest.h>
 
-#include "runtime/ui/ui.h"
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -15,8 +15,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -26,11 +26,11 @@
 #include <vector>
 
 struct SeenDialog {
-    std::string kind;   // "message", "file", "input" or "other"
+    std::string kind;  // "message", "file", "input" or "other"
     std::string title;
-    std::string text;   // message boxes: their text; file dialogs: the name field when shown
-    std::string folder; // file dialogs: the folder shown when they opened
-    int pattern = -1;   // file dialogs: the index of the pattern selected when they opened
+    std::string text;    // message boxes: their text; file dialogs: the name field when shown
+    std::string folder;  // file dialogs: the folder shown when they opened
+    int pattern = -1;    // file dialogs: the index of the pattern selected when they opened
 };
 
 class ModalDriver {
@@ -71,15 +71,18 @@ public:
             if (pattern >= 0 && pattern < dialog->nameFilters().size())
                 dialog->selectNameFilter(dialog->nameFilters().at(pattern));
             auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-            if (name != nullptr) name->setText(QString::fromStdString(path));
-            else dialog->selectFile(QString::fromStdString(path));
+            if (name != nullptr)
+                name->setText(QString::fromStdString(path));
+            else
+                dialog->selectFile(QString::fromStdString(path));
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
         });
     }
     // Closes whatever dialog comes next without an answer: OK of a message box, Cancel of others.
     void dismiss() {
         steps_.push_back([](QWidget* w) {
-            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->defaultButton() != nullptr) {
+            if (auto* box = qobject_cast<QMessageBox*>(w);
+                box != nullptr && box->defaultButton() != nullptr) {
                 box->defaultButton()->click();
                 return;
             }
@@ -107,9 +110,12 @@ private:
         handled_ = w;
         handledAt_.start();
         // A dialog object may be shown again by a later requester: it counts as new once closed.
-        QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog] {
-            if (handled_ == dialog) handled_ = nullptr;
-        }, Qt::SingleShotConnection);
+        QObject::connect(
+            dialog, &QDialog::finished, dialog,
+            [this, dialog] {
+                if (handled_ == dialog) handled_ = nullptr;
+            },
+            Qt::SingleShotConnection);
         seen_.push_back(describe(w));
         if (steps_.empty() || clock_.elapsed() > 20000) {
             dialog->reject();
@@ -131,8 +137,10 @@ private:
             d.folder = files->directory().absolutePath().toStdString();
             // The list's position, not selectedNameFilter(): with hidden filter details Qt gives
             // back the shortened label, which is not among nameFilters().
-            if (auto* types = files->findChild<QComboBox*>("fileTypeCombo")) d.pattern = types->currentIndex();
-            if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) d.text = name->text().toStdString();
+            if (auto* types = files->findChild<QComboBox*>("fileTypeCombo"))
+                d.pattern = types->currentIndex();
+            if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
+                d.text = name->text().toStdString();
         } else if (auto* edit = w->findChild<QLineEdit*>()) {
             d.kind = "input";
             d.text = edit->text().toStdString();
