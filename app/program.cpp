@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include "app/event_loop.h"
@@ -38,6 +39,10 @@ void stop_services() {
 }  // namespace
 
 int run_program(int argc, char** argv) {
+    // Under a file-size limit the first write past it would end the process with SIGXFSZ,
+    // leaving a partial file and losing the settings; ignored, the write fails with EFBIG and
+    // the save commands report it and remove the partial file.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (startUi(argc, argv) == 0) {
         std::fprintf(stderr,
                      "pixelsieve: no display could be opened. Set DISPLAY (X11) or "
