@@ -14,10 +14,14 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "runtime/image/image.h"
+#include "view/bit_line.h"
 
 namespace {
+
+static_assert(COLOUR_CLEAR_BIT == 0, "black lines and line ends are cleared with memset");
 
 void putColour(uint8_t* p, uint32_t colour) {
     p[0] = static_cast<uint8_t>(colour >> 16);
@@ -30,7 +34,6 @@ template <int Z>
 struct BytePatterns {
     static constexpr int BYTES = 24 * Z;
     std::array<std::array<uint8_t, BYTES>, 256> cell{};  // the block lines of a data byte
-    std::array<uint8_t, BYTES> black{};                  // the gap line of zoom 8
     std::array<uint8_t, BYTES> blue{};                   // at or past the end, every line
 
     BytePatterns() {
@@ -44,7 +47,6 @@ struct BytePatterns {
             }
         }
         for (int p = 0; p < 8 * Z; ++p) {
-            putColour(&black[3 * p], COLOUR_CLEAR_BIT);
             putColour(&blue[3 * p], COLOUR_PAST_END);
         }
     }
@@ -66,72 +68,131 @@ struct Walk {
     uint8_t before = 0;       // value drawn for positions before the data: 0, never masked
 };
 
+// The part of one column's rows that lies on the surface: where the column starts in the data
+// and on the line, how many of a row's bytes show whole, and how many pixels of the next one.
+struct Segment {
+    int64_t first = 0;
+    int64_t x = 0;
+    int64_t whole = 0;
+    int64_t tail = 0;
+};
+
 template <int Z>
 void drawRows(PixelSurface& surface, const Walk& walk, int visibleWidth, int visibleHeight) {
     constexpr int CELL = 8 * Z;
     constexpr int BYTES = 24 * Z;
     constexpr int ROWS = VIEW_HEIGHT / Z;
     const BytePatterns<Z>& pat = patterns<Z>();
+    // Locals, not reads through `walk`: the pixel stores could alias those and force reloads.
+    const uint8_t* const data = walk.data;
+    const int64_t len = walk.len;
     const int64_t width = walk.width;
-    const int64_t columnBytes = ROWS * width;
-    const uint64_t len = static_cast<uint64_t>(walk.len);
     const size_t lineBytes = 3 * static_cast<size_t>(visibleWidth);
+    const uint8_t* look[256];
+    for (int b = 0; b < 256; ++b) {
+        look[b] = pat.cell[walk.shown[b]].data();
+    }
+    const uint8_t* const before = pat.cell[walk.before].data();
+    const uint8_t* const blue = pat.blue.data();
+    auto cellLine = [&](int64_t i) -> const uint8_t* {
+        if (i >= 0 && i < len) {
+            return look[data[i]];
+        }
+        return i < 0 ? before : blue;
+    };
 
     // Columns start at byte columns 0, W, 2W ... below 75; only those starting on the surface
     // leave a mark.
-    int64_t columns = 0;
-    while (columns * width < VIEW_BYTE_COLUMNS && columns * width * CELL < visibleWidth) {
-        ++columns;
+    Segment segments[VIEW_BYTE_COLUMNS];
+    int count = 0;
+    for (int64_t c = 0; c < VIEW_BYTE_COLUMNS && c * CELL < visibleWidth; c += width) {
+        Segment& seg = segments[count++];
+        seg.first = walk.offset + (c / width) * ROWS * width;
+        seg.x = c * CELL;
+        const int64_t room = visibleWidth - seg.x;
+        seg.whole = std::min(width, room / CELL);
+        seg.tail = seg.whole < width ? room - seg.whole * CELL : 0;
         if (!walk.multi) {
             break;
         }
     }
+    const Segment& last = segments[count - 1];
+    const int64_t lastShown = last.whole + (last.tail > 0 ? 1 : 0);
+    const int64_t drawn = last.x + last.whole * CELL + last.tail;  // pixels of each line
 
-    auto cellLine = [&](int64_t i) -> const uint8_t* {
-        if (static_cast<uint64_t>(i) < len) {
-            return pat.cell[walk.shown[walk.data[i]]].data();
-        }
-        return i < 0 ? pat.cell[walk.before].data() : pat.blue.data();
-    };
-    auto gapLine = [&](int64_t i) -> const uint8_t* {
-        return i >= walk.len ? pat.blue.data() : pat.black.data();
-    };
+    // At zoom 1 a byte is cut only on a target narrower than the view; otherwise a line is a
+    // plain run of bytes, turned into pixels in one go.
+    const bool plainRun = Z == 1 && last.tail == 0;
+    std::optional<BitLine> bitLine;
+    if (plainRun) {
+        bitLine.emplace(walk.shown);
+    }
+    uint8_t gathered[VIEW_BYTE_COLUMNS];
 
-    for (int row = 0; row < ROWS && row * Z < visibleHeight; ++row) {
+    const int rows = std::min(ROWS, (visibleHeight + Z - 1) / Z);
+    for (int row = 0; row < rows; ++row) {
         const int top = row * Z;
-        uint8_t* line = surface.rowAt(top);
-        uint8_t* gap = Z == 8 && top + 7 < visibleHeight ? surface.rowAt(top + 7) : nullptr;
-        int64_t drawn = 0;  // pixels of the line written so far
-        for (int64_t column = 0; column < columns; ++column) {
-            const int64_t x0 = column * width * CELL;
-            const int64_t room = visibleWidth - x0;
-            const int64_t whole = std::min(width, room / CELL);
-            const int64_t tail = whole < width ? room - whole * CELL : 0;  // pixels of a cut byte
-            int64_t i = walk.offset + column * columnBytes + row * width;
-            uint8_t* out = line + 3 * x0;
-            for (int64_t j = 0; j < whole; ++j, ++i, out += BYTES) {
-                std::memcpy(out, cellLine(i), BYTES);
-            }
-            if (tail > 0) {
-                std::memcpy(out, cellLine(i), static_cast<size_t>(3 * tail));
-            }
-            if constexpr (Z == 8) {
-                if (gap != nullptr) {
-                    int64_t g = walk.offset + column * columnBytes + row * width;
-                    uint8_t* gapOut = gap + 3 * x0;
-                    for (int64_t j = 0; j < whole; ++j, ++g, gapOut += BYTES) {
-                        std::memcpy(gapOut, gapLine(g), BYTES);
+        uint8_t* const line = surface.rowAt(top);
+        const int64_t step = row * width;
+        if (segments[0].first + step >= 0 && last.first + step + lastShown <= len) {
+            // The whole line is data: no checks per byte.
+            if (plainRun) {
+                if (width == 1) {
+                    // One byte per column, the columns a column's length apart in the data.
+                    const int64_t stride = count > 1 ? segments[1].first - segments[0].first : 1;
+                    bitLine->expand(line, data + segments[0].first + step, stride, count);
+                } else {
+                    int n = 0;
+                    for (int k = 0; k < count; ++k) {
+                        std::memcpy(gathered + n, data + segments[k].first + step,
+                                    static_cast<size_t>(segments[k].whole));
+                        n += static_cast<int>(segments[k].whole);
                     }
-                    if (tail > 0) {
-                        std::memcpy(gapOut, gapLine(g), static_cast<size_t>(3 * tail));
+                    bitLine->expand(line, gathered, 1, n);
+                }
+            } else {
+                for (int k = 0; k < count; ++k) {
+                    const Segment& seg = segments[k];
+                    const uint8_t* from = data + seg.first + step;
+                    uint8_t* out = line + 3 * seg.x;
+                    for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
+                        std::memcpy(out, look[from[j]], BYTES);
+                    }
+                    if (seg.tail > 0) {
+                        std::memcpy(out, look[from[seg.whole]], static_cast<size_t>(3 * seg.tail));
                     }
                 }
             }
-            drawn = x0 + whole * CELL + tail;
+        } else {
+            for (int k = 0; k < count; ++k) {
+                const Segment& seg = segments[k];
+                const int64_t i = seg.first + step;
+                uint8_t* out = line + 3 * seg.x;
+                for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
+                    std::memcpy(out, cellLine(i + j), BYTES);
+                }
+                if (seg.tail > 0) {
+                    std::memcpy(out, cellLine(i + seg.whole), static_cast<size_t>(3 * seg.tail));
+                }
+            }
         }
         std::memset(line + 3 * drawn, 0, lineBytes - 3 * static_cast<size_t>(drawn));
-        if (gap != nullptr) {
-            std::memset(gap + 3 * drawn, 0, lineBytes - 3 * static_cast<size_t>(drawn));
+
+        if constexpr (Z == 8) {
+            // The last line of each cell is black but under blue cells.
+            if (top + 7 < visibleHeight) {
+                uint8_t* const gap = surface.rowAt(top + 7);
+                std::memset(gap, 0, lineBytes);
+                for (int k = 0; k < count; ++k) {
+                    const Segment& seg = segments[k];
+                    const int64_t shown = seg.whole + (seg.tail > 0 ? 1 : 0);
+                    const int64_t i = seg.first + step;
+                    for (int64_t j = std::clamp<int64_t>(len - i, 0, shown); j < shown; ++j) {
+                        const int64_t pixels = j < seg.whole ? CELL : seg.tail;
+                        std::memcpy(gap + 3 * seg.x + j * BYTES, blue, static_cast<size_t>(3 * pixels));
+                    }
+                }
+            }
         }
         const int repeats = Z == 8 ? 7 : Z;
         for (int y = top + 1; y < top + repeats && y < visibleHeight; ++y) {
@@ -142,7 +203,7 @@ void drawRows(PixelSurface& surface, const Walk& walk, int visibleWidth, int vis
     // The blue blocks' extra pixel right of a lone column, where nothing later covers it.
     const int64_t edge = width * CELL;
     if (Z != 8 && !walk.multi && edge < visibleWidth) {
-        const int64_t pastEnd = walk.len - (walk.offset + width - 1);  // rows needed to reach it
+        const int64_t pastEnd = len - (walk.offset + width - 1);  // rows needed to reach it
         const int64_t firstRow = pastEnd <= 0 ? 0 : (pastEnd + width - 1) / width;
         for (int64_t y = firstRow * Z; y < visibleHeight; ++y) {
             putColour(surface.rowAt(static_cast<int>(y)) + 3 * edge, COLOUR_PAST_END);

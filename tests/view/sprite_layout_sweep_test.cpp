@@ -9,6 +9,7 @@
 
 #include "runtime/image/image.h"
 #include "tests/view/layout_drawing.h"
+#include "view/bit_line.h"
 #include "view/sprite_layout.h"
 
 namespace {
@@ -116,6 +117,25 @@ TEST_F(LayoutSweep, EveryRowWidth) {
             compare(randomInput(zoom, static_cast<unsigned>(pick(0, 15)), width), VIEW_WIDTH, VIEW_HEIGHT),
             "");
     }
+}
+
+// Zoom 1 lines are expanded with wide masked stores where the processor has them; the
+// portable way must give the same pixels.
+TEST_F(LayoutSweep, ZoomOneWithEitherLineExpansion) {
+    const bool wide = BitLine::wideStores();
+    for (const bool on : {false, true}) {
+        BitLine::setWideStores(on);
+        for (int round = 0; round < 48; ++round) {
+            const int width = round % 3 == 0 ? 1 : pick(1, round % 3 == 1 ? 9 : 255);
+            const std::string result =
+                compare(randomInput(1, static_cast<unsigned>(round % 16), width), VIEW_WIDTH, VIEW_HEIGHT);
+            if (!result.empty()) {
+                BitLine::setWideStores(wide);
+                FAIL() << (on ? "wide: " : "portable: ") << result;
+            }
+        }
+    }
+    BitLine::setWideStores(wide);
 }
 
 TEST_F(LayoutSweep, TargetsSmallerThanTheView) {
