@@ -8,7 +8,8 @@
 #   e2e_wait_title "$wid" TEXT     polls until the title is exactly TEXT
 #   e2e_wait_exit [SECONDS]        waits for the program to end; prints its exit code
 #   e2e_find_window TITLE          polls for a visible window (a dialog) with that exact title
-#   e2e_window_text_contains ...   see below; e2e_screenshot, e2e_pixel, e2e_canvas_origin, ...
+#   e2e_key KEYS / e2e_hold_key KEY SECONDS   press through XTEST (the program polls the keymap)
+#   e2e_screenshot_rgb FILE; e2e_pixel FILE X Y; e2e_canvas_origin FILE WID FIRST_BYTE
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
 # sanitizers and starts slowly. On exit Xvfb and the program are stopped and the temp dir removed
 # (kept when E2E_KEEP=1). Needs: Xvfb, xdotool, ImageMagick's import, python3.
