@@ -49,6 +49,8 @@ save_ack_message "Save binary file"
 [ ! -e "$out/whole.bin" ] || e2e_fail "a partial whole.bin of $(stat -c %s "$out/whole.bin") bytes was left"
 [ "$(ls "$out")" = cut.bin ] || e2e_fail "unexpected files: $(ls "$out")"
 
-# The program goes on as before.
+# The program goes on as before, and ends cleanly (the sanitizers report leaks at exit).
 kill -0 "$E2E_PID" || e2e_fail "the program ended"
+save_menu_item "$wid" 1
+[ "$(e2e_wait_exit)" = 0 ] || e2e_fail "Quit did not end the program with 0"
 e2e_log "passed"
