@@ -52,6 +52,18 @@ struct BytePatterns {
     }
 };
 
+// A whole view line of the past-the-end colour.
+const std::array<uint8_t, 3 * VIEW_WIDTH>& blueLine() {
+    static const std::array<uint8_t, 3 * VIEW_WIDTH> line = [] {
+        std::array<uint8_t, 3 * VIEW_WIDTH> l{};
+        for (int x = 0; x < VIEW_WIDTH; ++x) {
+            putColour(&l[3 * static_cast<size_t>(x)], COLOUR_PAST_END);
+        }
+        return l;
+    }();
+    return line;
+}
+
 template <int Z>
 const BytePatterns<Z>& patterns() {
     static const BytePatterns<Z> table;
@@ -94,6 +106,7 @@ void drawRows(PixelSurface& surface, const Walk& walk, int visibleWidth, int vis
     }
     const uint8_t* const before = pat.cell[walk.before].data();
     const uint8_t* const blue = pat.blue.data();
+    const std::array<uint8_t, 3 * VIEW_WIDTH>& blueLine = ::blueLine();
     auto cellLine = [&](int64_t i) -> const uint8_t* {
         if (i >= 0 && i < len) {
             return look[data[i]];
@@ -117,63 +130,97 @@ void drawRows(PixelSurface& surface, const Walk& walk, int visibleWidth, int vis
         }
     }
     const Segment& last = segments[count - 1];
-    const int64_t lastShown = last.whole + (last.tail > 0 ? 1 : 0);
     const int64_t drawn = last.x + last.whole * CELL + last.tail;  // pixels of each line
 
     // At zoom 1 a byte is cut only on a target narrower than the view; otherwise a line is a
     // plain run of bytes, turned into pixels in one go.
     const bool plainRun = Z == 1 && last.tail == 0;
+    uint8_t gathered[VIEW_BYTE_COLUMNS];
     std::optional<BitLine> bitLine;
     if (plainRun) {
         bitLine.emplace(walk.shown);
     }
-    uint8_t gathered[VIEW_BYTE_COLUMNS];
+
+    // Byte indices grow along a line, so on every line the columns fall into three runs: those
+    // reaching before the data, those wholly inside it, and those reaching past its end, where
+    // all but the first are wholly past it. Further down the view both boundaries can only move
+    // left, so they are followed rather than searched for.
+    auto lastIndex = [&](int k, int64_t step) {
+        const Segment& seg = segments[k];
+        return seg.first + step + seg.whole + (seg.tail > 0 ? 1 : 0) - 1;
+    };
+    int beforeEnd = count;  // columns [0, beforeEnd) reach before the data
+    int pastStart = count;  // columns [pastStart, count) reach past its end
 
     const int rows = std::min(ROWS, (visibleHeight + Z - 1) / Z);
     for (int row = 0; row < rows; ++row) {
         const int top = row * Z;
         uint8_t* const line = surface.rowAt(top);
         const int64_t step = row * width;
-        if (segments[0].first + step >= 0 && last.first + step + lastShown <= len) {
-            // The whole line is data: no checks per byte.
-            if (plainRun) {
-                if (width == 1) {
-                    // One byte per column, the columns a column's length apart in the data.
-                    const int64_t stride = count > 1 ? segments[1].first - segments[0].first : 1;
-                    bitLine->expand(line, data + segments[0].first + step, stride, count);
-                } else {
-                    int n = 0;
-                    for (int k = 0; k < count; ++k) {
-                        std::memcpy(gathered + n, data + segments[k].first + step,
-                                    static_cast<size_t>(segments[k].whole));
-                        n += static_cast<int>(segments[k].whole);
-                    }
-                    bitLine->expand(line, gathered, 1, n);
-                }
+        while (beforeEnd > 0 && segments[beforeEnd - 1].first + step >= 0) {
+            --beforeEnd;
+        }
+        while (pastStart > 0 && lastIndex(pastStart - 1, step) >= len) {
+            --pastStart;
+        }
+        const int dataEnd = std::max(beforeEnd, pastStart);  // columns [beforeEnd, dataEnd) are data
+
+        auto checked = [&](int k) {
+            const Segment& seg = segments[k];
+            const int64_t i = seg.first + step;
+            uint8_t* out = line + 3 * seg.x;
+            for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
+                std::memcpy(out, cellLine(i + j), BYTES);
+            }
+            if (seg.tail > 0) {
+                std::memcpy(out, cellLine(i + seg.whole), static_cast<size_t>(3 * seg.tail));
+            }
+        };
+        for (int k = 0; k < beforeEnd; ++k) {
+            checked(k);
+        }
+        if (plainRun && beforeEnd < dataEnd) {
+            uint8_t* out = line + 3 * segments[beforeEnd].x;
+            if (width == 1) {
+                // One byte per column, the columns a column's length apart in the data.
+                const int64_t stride = count > 1 ? segments[1].first - segments[0].first : 1;
+                bitLine->expand(out, data + segments[beforeEnd].first + step, stride, dataEnd - beforeEnd);
             } else {
-                for (int k = 0; k < count; ++k) {
-                    const Segment& seg = segments[k];
-                    const uint8_t* from = data + seg.first + step;
-                    uint8_t* out = line + 3 * seg.x;
-                    for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
-                        std::memcpy(out, look[from[j]], BYTES);
+                // The columns' runs side by side, then one expansion; the runs are copied in
+                // fixed 8-byte pieces, which the compiler turns into single moves.
+                int n = 0;
+                for (int k = beforeEnd; k < dataEnd; ++k) {
+                    const uint8_t* from = data + segments[k].first + step;
+                    const int run = static_cast<int>(segments[k].whole);
+                    int j = 0;
+                    for (; j + 8 <= run; j += 8) {
+                        std::memcpy(gathered + n + j, from + j, 8);
                     }
-                    if (seg.tail > 0) {
-                        std::memcpy(out, look[from[seg.whole]], static_cast<size_t>(3 * seg.tail));
+                    for (; j < run; ++j) {
+                        gathered[n + j] = from[j];
                     }
+                    n += run;
                 }
+                bitLine->expand(out, gathered, 1, n);
             }
         } else {
-            for (int k = 0; k < count; ++k) {
+            for (int k = beforeEnd; k < dataEnd; ++k) {
                 const Segment& seg = segments[k];
-                const int64_t i = seg.first + step;
+                const uint8_t* from = data + seg.first + step;
                 uint8_t* out = line + 3 * seg.x;
                 for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
-                    std::memcpy(out, cellLine(i + j), BYTES);
+                    std::memcpy(out, look[from[j]], BYTES);
                 }
                 if (seg.tail > 0) {
-                    std::memcpy(out, cellLine(i + seg.whole), static_cast<size_t>(3 * seg.tail));
+                    std::memcpy(out, look[from[seg.whole]], static_cast<size_t>(3 * seg.tail));
                 }
+            }
+        }
+        if (dataEnd < count) {
+            checked(dataEnd);
+            if (dataEnd + 1 < count) {
+                const int64_t from = segments[dataEnd + 1].x;
+                std::memcpy(line + 3 * from, blueLine.data(), static_cast<size_t>(3 * (drawn - from)));
             }
         }
         std::memset(line + 3 * drawn, 0, lineBytes - 3 * static_cast<size_t>(drawn));
