@@ -19,6 +19,10 @@ namespace {
 
 constexpr int WHEEL_ROWS = 16;
 
+// Without this, the Escape that cancels the open dialog or dismisses the popup would still be
+// down at the next event and end the program.
+bool escape_needs_release = false;
+
 void step_control(int control, int32_t delta) {
     setControlState(control, controlState(control) + delta);
     apply_position();
@@ -69,6 +73,7 @@ void canvas_event(int32_t kind) {
         shell_state.pointer_y = pointer.y;
         shell_state.jump_row = pointer.size / shell_state.row_width + controlState(RowScrollBar);
         showPopupMenu(JumpMenu, windowHandle(MainWindow));
+        ignore_escape_until_released();
     }
 }
 
@@ -92,9 +97,15 @@ bool load_and_show(const std::string& path) {
     return true;
 }
 
+void ignore_escape_until_released() { escape_needs_release = true; }
+
 LoopAction poll_keys() {
     if (keyHeldNow(VirtualKey::Escape) != 0) {
-        return LoopAction::Quit;
+        if (!escape_needs_release) {
+            return LoopAction::Quit;
+        }
+    } else {
+        escape_needs_release = false;
     }
     if (keyHeldNow(VirtualKey::Right) != 0 && controlState(WidthScrollBar) < view_settings.maxwidth) {
         step_control(WidthScrollBar, +1);
@@ -175,12 +186,15 @@ LoopAction handle_command(int command) {
     case CmdSaveBinary:
         save_binary_slice(loaded_data, display_offset(), flag_set(InverseBox),
                           flag_set(ReverseBox), shell_state.last_folder);
+        ignore_escape_until_released();
         break;
     case CmdSaveImage:
         export_image(shell_state);
+        ignore_escape_until_released();
         break;
     case CmdOpen:
         open_file_command(action);
+        ignore_escape_until_released();
         break;
     case CmdZoom1:
         set_zoom(1);

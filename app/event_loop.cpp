@@ -3,6 +3,7 @@
 #include "runtime/ui/events.h"
 
 LoopAction run_event_loop() {
+    ignore_escape_until_released();
     for (;;) {
         const int32_t code = waitEvent();
         // Escape is tested before the event is handled: the event is then dropped.

@@ -117,6 +117,29 @@ TEST_F(CommandsTest, HeldKeysStepWithinTheirLimits) {
     release(VirtualKey::Escape);
 }
 
+// The Escape that cancelled a dialog is still down when the loop polls again: it must not end
+// the program, while a new press still does.
+TEST_F(CommandsTest, EscapeThatClosedADialogDoesNotQuitUntilReleased) {
+    hold(VirtualKey::Escape);
+    ignore_escape_until_released();
+    EXPECT_EQ(poll_keys(), LoopAction::Continue);
+    EXPECT_EQ(poll_keys(), LoopAction::Continue);
+    release(VirtualKey::Escape);
+    EXPECT_EQ(poll_keys(), LoopAction::Continue);
+    hold(VirtualKey::Escape);
+    EXPECT_EQ(poll_keys(), LoopAction::Quit);
+    release(VirtualKey::Escape);
+
+    // The open command arms it: the dialog is cancelled and Escape is still down afterwards.
+    ModalDriver dialogs;
+    dialogs.dismiss();
+    EXPECT_EQ(handle_command(CmdOpen), LoopAction::Continue);
+    hold(VirtualKey::Escape);
+    EXPECT_EQ(poll_keys(), LoopAction::Continue);
+    release(VirtualKey::Escape);
+    (void)poll_keys();
+}
+
 TEST_F(CommandsTest, WheelMovesSixteenRowsAndNeverBelowRowOne) {
     load(std::vector<uint8_t>(40, 0));
     apply_position();  // maximum 40
