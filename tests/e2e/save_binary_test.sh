@@ -52,5 +52,6 @@ save_ack_message "Save binary file"
 # The program goes on as before, and ends cleanly (the sanitizers report leaks at exit).
 kill -0 "$E2E_PID" || e2e_fail "the program ended"
 save_menu_item "$wid" 1
-[ "$(e2e_wait_exit)" = 0 ] || e2e_fail "Quit did not end the program with 0"
+rc=$(e2e_wait_exit)
+[ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 e2e_log "passed"

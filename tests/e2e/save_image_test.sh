@@ -60,7 +60,8 @@ python3 "$here/view_picture.py" "$out/view.png.bmp" "$E2E_WORK/sprites.dat" 1 0 
 e2e_no_window "Save Image Error" || e2e_fail "an error was shown after a successful save"
 
 save_menu_item "$wid" 1
-[ "$(e2e_wait_exit)" = 0 ] || e2e_fail "Quit did not end the program with 0"
+rc=$(e2e_wait_exit)
+[ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 
 # A 900 KiB BMP under a 200 KiB file-size limit: the writer fails part-way.
 save_start_limited 200 sprites.dat
