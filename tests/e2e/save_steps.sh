@@ -1,7 +1,7 @@
 # Steps shared by the save tests: the File menu, the save dialog, the size prompt and message
 # boxes, driven as a user drives them. Source after lib.sh.
 #
-# Escape is never pressed: the program polls it from the X server's keymap and would quit.
+# Dialogs are answered with Enter, never Escape, which is also the program's quit key.
 
 SAVE_DIALOG="Please choose file to save"
 
