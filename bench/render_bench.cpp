@@ -147,6 +147,20 @@ void encode(benchmark::State& state, int32_t format, bool dense) {
     rmdir(dir);
 }
 
+// The same number of bytes copied from a second block: the floor for any drawing that writes
+// the whole view with ordinary stores, for comparison.
+void memcpyView(benchmark::State& state) {
+    PixelSurface* s = imageSurface(VIEW_IMAGE);
+    std::vector<uint8_t> source(s->pixels.size(), 0x5A);
+    for (auto _ : state) {
+        source[0]++;
+        std::memcpy(s->pixels.data(), source.data(), s->pixels.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(s->pixels.size()));
+}
+
 // Adds the ratios to each layout figure from the memset and box-walk figures of this run, and
 // sums them up at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -219,6 +233,7 @@ private:
 void registerAll() {
     fixture();
     benchmark::RegisterBenchmark("memset_view", memsetView)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("memcpy_view", memcpyView)->Unit(benchmark::kMicrosecond);
     for (const Case& c : CASES) {
         benchmark::RegisterBenchmark((std::string("per_pixel/") + c.name).c_str(), [&c](benchmark::State& s) {
             layout(s, c, true);
