@@ -10,7 +10,8 @@
 
 #include "runtime/image/surface.h"
 
-// Opaque handle of an image's pixels as blitImage takes it; 0 means none.
+// Opaque handle of an image's pixels as blitImage takes it; 0 means none. Handles are never
+// reused, so one kept after its image was released or replaced draws nothing.
 using BitmapHandle = uintptr_t;
 
 struct DrawTarget;
@@ -22,7 +23,8 @@ void releaseAllImages();
 BitmapHandle imageBitmap(int number);
 // The image's surface, or null when the number holds no image.
 PixelSurface* imageSurface(int number);
-// A target for beginDrawing, or null when the number holds no image. Making it makes it current.
+// A target for beginDrawing, or null when the number holds no image. Making it makes it current;
+// a target that was current before is closed first, as endDrawing would close it.
 DrawTarget* imageTarget(int number);
 // A new image width x height under `number` holding the source's pixels from (x, y); parts
 // outside the source are black. Nonzero on success; on failure `number` keeps what it had.
@@ -31,7 +33,9 @@ int copyImageRegion(int source, int number, int x, int y, int width, int height)
 // keeps that dimension. Returns the new handle, 0 on failure (the number is then empty).
 BitmapHandle rescaleImage(int number, int width, int height, int raw);
 
-// A target over memory owned by someone else (the canvas). `finish` runs at endDrawing.
+// A target over memory owned by someone else (the canvas). `finish` runs at endDrawing, with
+// `context`; it does not run when beginDrawing discards a target without pixel memory.
+// Releasing or replacing an image during a pass over it leaves the pass drawing nothing.
 DrawTarget* surfaceTarget(PixelSurface* surface, void (*finish)(void* context), void* context);
 
 // Nonzero on success. A null target gives 0. A target without pixel memory is discarded.
