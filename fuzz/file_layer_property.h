@@ -2,6 +2,12 @@
 // The numbered file layer under random sequences of opening, creating, reading, writing,
 // closing and deleting, checked step by step against a plain model: a byte vector and a
 // position per file. Buffering, and the switches between reading and writing, must never show.
+#include "fuzz/check_report.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/scratch_dir.h"
+
+#include "runtime/files/files.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -9,11 +15,6 @@
 #include <vector>
 
 #include <unistd.h>
-
-#include "fuzz/check_report.h"
-#include "fuzz/fuzz_input.h"
-#include "fuzz/scratch_dir.h"
-#include "runtime/files/files.h"
 
 inline std::string check_file_layer(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);

@@ -1,13 +1,13 @@
 #pragma once
 // The inputs every run of a property check starts from: the hand-made seeds under fuzz/seeds/
 // and the findings kept under tests/data_files/malformed/, one folder per check.
+#include "fuzz/scratch_dir.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "fuzz/scratch_dir.h"
 
 inline std::filesystem::path sourceRoot() {
     // This header lies in <root>/fuzz/.

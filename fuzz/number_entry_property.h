@@ -2,11 +2,12 @@
 // Strict number entry against a reference model written from its contract: every byte of the
 // text must be a digit of the chosen base, the value wraps in 32 bits, and a rejected text
 // always reads as 0.
-#include <cstdint>
-#include <string>
+#include "fuzz/check_report.h"
 
 #include "data/number_entry.h"
-#include "fuzz/check_report.h"
+
+#include <cstdint>
+#include <string>
 
 inline EnteredNumber entered_number_model(const std::string& typed) {
     std::string text = typed;

@@ -4,6 +4,11 @@
 // and the store never hangs or runs past its buffer. The reference reading is only consulted
 // for texts without a zero byte and for names of plain ASCII, where the contract leaves no
 // room for choice.
+#include "fuzz/check_report.h"
+#include "fuzz/scratch_dir.h"
+
+#include "runtime/store/prefs.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -11,10 +16,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "fuzz/check_report.h"
-#include "fuzz/scratch_dir.h"
-#include "runtime/store/prefs.h"
 
 namespace prefs_model {
 

@@ -2,16 +2,17 @@
 // The fast sprite layout against the one-box-per-pixel reference, on random data and random
 // view parameters, offsets near the ends of the 32-bit range included. Both start from a
 // surface full of a colour neither draws, so a pixel left undrawn shows as a difference.
+#include "fuzz/check_report.h"
+#include "fuzz/fuzz_input.h"
+
+#include "runtime/image/image.h"
+#include "view/sprite_layout.h"
+
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "fuzz/check_report.h"
-#include "fuzz/fuzz_input.h"
-#include "runtime/image/image.h"
-#include "view/sprite_layout.h"
 
 namespace sprite_check {
 

@@ -1,15 +1,16 @@
 #pragma once
 // The text routines against small reference models written from their contracts. Texts carry
 // no zero byte here: whether a routine stops at one is a representation choice, not a fault.
+#include "fuzz/check_report.h"
+#include "fuzz/fuzz_input.h"
+
+#include "runtime/ui/text.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "fuzz/check_report.h"
-#include "fuzz/fuzz_input.h"
-#include "runtime/ui/text.h"
 
 namespace text_model {
 
