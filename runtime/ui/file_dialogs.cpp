@@ -18,8 +18,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include <algorithm>
-
 namespace {
 
 int rememberedPattern = -1;
@@ -55,6 +53,15 @@ QString nameFilterOf(const FilePattern& entry) {
            QLatin1Char(')');
 }
 
+// The dialog names the selected filter as shown, which is the label alone while the
+// wildcards are hidden.
+int selectedIndex(const QString& selected, const QStringList& filters, const QStringList& labels) {
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        if (filters[i] == selected || labels[i] == selected) return static_cast<int>(i);
+    }
+    return 0;
+}
+
 std::string runFileDialog(bool save, const std::string& title, const std::string& defaultPath,
                           const std::string& patterns, int patternIndex) {
     if (!qApp) return {};
@@ -69,7 +76,11 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
     if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
 
     QStringList filters;
-    for (const FilePattern& entry : parsePatternList(patterns)) filters.append(nameFilterOf(entry));
+    QStringList labels;
+    for (const FilePattern& entry : parsePatternList(patterns)) {
+        filters.append(nameFilterOf(entry));
+        labels.append(QString::fromUtf8(entry.label).trimmed());
+    }
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(patternIndex >= 0 && patternIndex < filters.size() ? patternIndex : 0));
@@ -88,7 +99,7 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
         rememberedPattern = -1;
         return {};
     }
-    rememberedPattern = filters.isEmpty() ? 0 : std::max<int>(0, filters.indexOf(dialog.selectedNameFilter()));
+    rememberedPattern = selectedIndex(dialog.selectedNameFilter(), filters, labels);
     return QFile::encodeName(chosen.first()).toStdString();
 }
 

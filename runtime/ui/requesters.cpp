@@ -14,9 +14,28 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <array>
 
 namespace {
+
+// QDialog gives its focus widget a Tab focus when it shows, which would select the whole
+// text; the field opens with the caret after the text instead.
+class EntryField : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);
+        if (first_) {
+            first_ = false;
+            deselect();
+            end(false);
+        }
+    }
+
+private:
+    bool first_ = true;
+};
 
 // Button sets and icons of the flags, with the codes the buttons answer.
 constexpr int ANSWER_OK = 1, ANSWER_CANCEL = 2, ANSWER_ABORT = 3, ANSWER_RETRY = 4,
@@ -100,12 +119,10 @@ std::string inputDialog(const std::string& title, const std::string& prompt,
     label->setText(QString::fromUtf8(prompt));
     label->setGeometry(10, 10, 280, 22);
 
-    auto* edit = new QLineEdit(&dialog);
+    auto* edit = new EntryField(&dialog);
     edit->setObjectName(QStringLiteral("entry"));
     edit->setGeometry(10, 32, 275, 21);
     edit->setText(QString::fromUtf8(defaultText));
-    edit->deselect();
-    edit->setCursorPosition(static_cast<int>(edit->text().size()));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setObjectName(QStringLiteral("ok"));
@@ -117,7 +134,6 @@ std::string inputDialog(const std::string& title, const std::string& prompt,
         const QRect area = screen->geometry();
         dialog.move(area.left() + area.width() / 2 - 150, area.top() + area.height() / 2 - 65);
     }
-    // Focus given before the dialog shows is not a Tab focus, so the text is not selected.
     edit->setFocus(Qt::OtherFocusReason);
     if (dialog.exec() != QDialog::Accepted) return {};
     return edit->text().toUtf8().toStdString();
