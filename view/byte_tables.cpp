@@ -1,5 +1,8 @@
-#include "runtime/ui/text.h"
 #include "view/sprite_layout.h"
+
+#include <string>
+
+#include "runtime/ui/text.h"
 
 uint8_t reverse_table[256];
 uint8_t nibble_table[256];
@@ -7,8 +10,9 @@ uint8_t nibble_table[256];
 void build_byte_tables() {
     for (int i = 0; i < 256; ++i) {
         // The eight binary digits, most significant first, read back in the opposite order.
-        const std::string digits = padLeft(binaryText(i), 8, "0");
-        reverse_table[i] = static_cast<uint8_t>(parseNumber("%" + reverseText(digits)));
+        std::string binary = "%";
+        binary += reverseText(padLeft(binaryText(i), 8, "0"));
+        reverse_table[i] = static_cast<uint8_t>(parseNumber(binary));
         nibble_table[i] = static_cast<uint8_t>((i & 0x0F) * 16 + (i & 0xF0) / 16);
     }
 }
