@@ -12,10 +12,12 @@
 #include "runtime/ui/hold_back_internal.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -53,6 +55,25 @@ QString nameFilterOf(const FilePattern& entry) {
            QLatin1Char(')');
 }
 
+// Qt's save dialog rewrites the extension of the typed name when another filter is chosen;
+// the name is the user's, and the caller appends the chosen pattern's extension itself. The
+// name is taken before Qt's rewrite (the index changes first) and put back once the change
+// has run its course.
+void keepTypedNameAcrossFilters(QFileDialog& dialog) {
+    auto* filterBox = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!filterBox || !nameField) return;
+    QObject::connect(filterBox, &QComboBox::currentIndexChanged, nameField, [nameField] {
+        const QString typed = nameField->text();
+        QMetaObject::invokeMethod(
+            nameField,
+            [nameField, typed] {
+                if (nameField->text() != typed) nameField->setText(typed);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 // The dialog names the selected filter as shown, which is the label alone while the
 // wildcards are hidden.
 int selectedIndex(const QString& selected, const QStringList& filters, const QStringList& labels) {
@@ -85,6 +106,8 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(patternIndex >= 0 && patternIndex < filters.size() ? patternIndex : 0));
     }
+
+    if (save) keepTypedNameAcrossFilters(dialog);
 
     const InitialLocation location = splitDefaultPath(defaultPath);
     if (!location.folder.empty()) dialog.setDirectory(QFile::decodeName(location.folder.c_str()));

@@ -7,6 +7,7 @@
 #include "tests/ui/ui_test_support.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
@@ -250,6 +251,25 @@ TEST_F(FileDialogTest, SaveDialogStartsAtTheDefaultPathAndReportsThePattern) {
     EXPECT_EQ(selectedPatternIndex(), 1);
     EXPECT_EQ(script.stepsRun(), 2);
     EXPECT_EQ(script.closedUnanswered(), 0);
+}
+
+TEST_F(FileDialogTest, TypedNameSurvivesAChangeOfPattern) {
+    QString nameAfterSwitch;
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        QLineEdit* name = nameField(w);
+        name->clear();
+        QTest::keyClicks(name, "sprite.png");
+        auto* filterBox = w->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(filterBox, nullptr);
+        QTest::keyClick(filterBox, Qt::Key_Down);  // as a user picks "Bitmap"
+        QCoreApplication::processEvents();
+        nameAfterSwitch = name->text();
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    EXPECT_EQ(saveFileDialog("save", path(""), IMAGE_PATTERNS, 0), path("sprite.png"));
+    EXPECT_EQ(nameAfterSwitch, "sprite.png");
+    EXPECT_EQ(selectedPatternIndex(), 1);
 }
 
 TEST_F(FileDialogTest, ExistingFileIsReturnedWithoutAQuestion) {
