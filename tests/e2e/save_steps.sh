@@ -67,8 +67,7 @@ save_wait_closed() {
 
 # Replaces the text of the focused field of the dialog TITLE and confirms with Enter. With a
 # third argument, first picks the file pattern starting with that letter (Tab from the name to
-# the pattern list, the letter, Shift+Tab back): picked after typing, the save dialog would
-# rewrite the typed extension to the pattern's.
+# the pattern list, the letter, Shift+Tab back).
 save_answer() {
     local title=$1 text=$2 pattern=${3:-}
     local did
