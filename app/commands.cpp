@@ -43,8 +43,8 @@ void toggle_flag(int command, int box) {
 }
 
 void open_file_command(LoopAction& action) {
-    const std::string chosen = openFileDialog("Please choose file to load", shell_state.last_folder,
-                                              "All files (*.*)|*.*", 0);
+    const std::string chosen =
+        openFileDialog("Please choose file to load", shell_state.last_folder, "All files (*.*)|*.*", 0);
     if (chosen.empty()) {
         return;
     }
@@ -67,8 +67,7 @@ void canvas_event(int32_t kind) {
             redraw_view();
         }
     } else if (kind == ControlEventKind::RightClick) {
-        const PointerReadout pointer =
-            pointer_readout(mx, my, view_settings.zoom, shell_state.row_width);
+        const PointerReadout pointer = pointer_readout(mx, my, view_settings.zoom, shell_state.row_width);
         shell_state.pointer_x = pointer.x;
         shell_state.pointer_y = pointer.y;
         shell_state.jump_row = pointer.size / shell_state.row_width + controlState(RowScrollBar);
@@ -142,123 +141,123 @@ LoopAction handle_drop(const std::string& files) {
 
 void handle_control(int control, int32_t kind) {
     switch (control) {
-    case CanvasView:
-        canvas_event(kind);
-        break;
-    case FineOffsetSpin:
-        setControlText(FineOffsetSpin, decimalText(controlState(FineOffsetSpin)));
-        redraw_view();
-        setKeyboardFocus(InverseBox);
-        break;
-    case InverseBox:
-        mirror_box_to_mark(InverseBox, CmdInverse);
-        break;
-    case ReverseBox:
-        mirror_box_to_mark(ReverseBox, CmdReverse);
-        break;
-    case GridBox:
-        mirror_box_to_mark(GridBox, CmdGrid);
-        break;
-    case MultiColBox:
-        mirror_box_to_mark(MultiColBox, CmdMultiColumns);
-        break;
-    case NibbleSwapBox:
-        redraw_view();
-        break;
-    case PreviewBox:
-        // Switching the preview on shows it at the next pointer movement.
-        if (controlState(PreviewBox) == 0) {
+        case CanvasView:
+            canvas_event(kind);
+            break;
+        case FineOffsetSpin:
+            setControlText(FineOffsetSpin, decimalText(controlState(FineOffsetSpin)));
             redraw_view();
-        }
-        break;
-    default:
-        // The scroll bars' work is done by apply_position, bound to them.
-        break;
+            setKeyboardFocus(InverseBox);
+            break;
+        case InverseBox:
+            mirror_box_to_mark(InverseBox, CmdInverse);
+            break;
+        case ReverseBox:
+            mirror_box_to_mark(ReverseBox, CmdReverse);
+            break;
+        case GridBox:
+            mirror_box_to_mark(GridBox, CmdGrid);
+            break;
+        case MultiColBox:
+            mirror_box_to_mark(MultiColBox, CmdMultiColumns);
+            break;
+        case NibbleSwapBox:
+            redraw_view();
+            break;
+        case PreviewBox:
+            // Switching the preview on shows it at the next pointer movement.
+            if (controlState(PreviewBox) == 0) {
+                redraw_view();
+            }
+            break;
+        default:
+            // The scroll bars' work is done by apply_position, bound to them.
+            break;
     }
 }
 
 LoopAction handle_command(int command) {
     LoopAction action = LoopAction::Continue;
     switch (command) {
-    case CmdQuit:
-        action = LoopAction::Quit;
-        break;
-    case CmdSaveBinary:
-        save_binary_slice(loaded_data, display_offset(), flag_set(InverseBox),
-                          flag_set(ReverseBox), shell_state.last_folder);
-        ignore_escape_until_released();
-        break;
-    case CmdSaveImage:
-        export_image(shell_state);
-        ignore_escape_until_released();
-        break;
-    case CmdOpen:
-        open_file_command(action);
-        ignore_escape_until_released();
-        break;
-    case CmdZoom1:
-        set_zoom(1);
-        break;
-    case CmdZoom2:
-        set_zoom(2);
-        break;
-    case CmdZoom4:
-        set_zoom(4);
-        break;
-    case CmdZoom8:
-        set_zoom(8);
-        break;
-    case CmdGrid:
-        toggle_flag(CmdGrid, GridBox);
-        break;
-    case CmdInverse:
-        toggle_flag(CmdInverse, InverseBox);
-        break;
-    case CmdReverse:
-        toggle_flag(CmdReverse, ReverseBox);
-        break;
-    case CmdMultiColumns:
-        toggle_flag(CmdMultiColumns, MultiColBox);
-        break;
-    case CmdStayOnTop:
-        // A stored value other than 0 or 1 counts as on; flipping it by subtraction would
-        // leave it on (5 becomes -4), so the command would seem to do nothing.
-        view_settings.ontop = view_settings.ontop != 0 ? 0 : 1;
-        setMenuItemChecked(MainMenu, CmdStayOnTop, view_settings.ontop);
-        setStayOnTop(MainWindow, view_settings.ontop);
-        break;
-    case CmdZoomPreview:
-        setControlState(PreviewBox, 1 - controlState(PreviewBox));
-        redraw_view();
-        break;
-    case CmdJumpHere:
-        if (shell_state.jump_row != -1) {
-            setControlState(RowScrollBar, shell_state.jump_row);
-            apply_position();
-            shell_state.jump_row = -1;
-        }
-        break;
-    default:
-        break;
+        case CmdQuit:
+            action = LoopAction::Quit;
+            break;
+        case CmdSaveBinary:
+            save_binary_slice(loaded_data, display_offset(), flag_set(InverseBox), flag_set(ReverseBox),
+                              shell_state.last_folder);
+            ignore_escape_until_released();
+            break;
+        case CmdSaveImage:
+            export_image(shell_state);
+            ignore_escape_until_released();
+            break;
+        case CmdOpen:
+            open_file_command(action);
+            ignore_escape_until_released();
+            break;
+        case CmdZoom1:
+            set_zoom(1);
+            break;
+        case CmdZoom2:
+            set_zoom(2);
+            break;
+        case CmdZoom4:
+            set_zoom(4);
+            break;
+        case CmdZoom8:
+            set_zoom(8);
+            break;
+        case CmdGrid:
+            toggle_flag(CmdGrid, GridBox);
+            break;
+        case CmdInverse:
+            toggle_flag(CmdInverse, InverseBox);
+            break;
+        case CmdReverse:
+            toggle_flag(CmdReverse, ReverseBox);
+            break;
+        case CmdMultiColumns:
+            toggle_flag(CmdMultiColumns, MultiColBox);
+            break;
+        case CmdStayOnTop:
+            // A stored value other than 0 or 1 counts as on; flipping it by subtraction would
+            // leave it on (5 becomes -4), so the command would seem to do nothing.
+            view_settings.ontop = view_settings.ontop != 0 ? 0 : 1;
+            setMenuItemChecked(MainMenu, CmdStayOnTop, view_settings.ontop);
+            setStayOnTop(MainWindow, view_settings.ontop);
+            break;
+        case CmdZoomPreview:
+            setControlState(PreviewBox, 1 - controlState(PreviewBox));
+            redraw_view();
+            break;
+        case CmdJumpHere:
+            if (shell_state.jump_row != -1) {
+                setControlState(RowScrollBar, shell_state.jump_row);
+                apply_position();
+                shell_state.jump_row = -1;
+            }
+            break;
+        default:
+            break;
     }
     return action;
 }
 
 LoopAction handle_event(int32_t code) {
     switch (code) {
-    case EventCode::DropOnControl:
-        return handle_drop(droppedFiles());
-    case EventCode::RawMouseWheel:
-        handle_wheel(eventParam());
-        return LoopAction::Continue;
-    case EventCode::Control:
-        handle_control(eventObject(), eventKind());
-        return LoopAction::Continue;
-    case EventCode::Menu:
-        return handle_command(eventObject());
-    case EventCode::CloseWindow:
-        return LoopAction::Quit;
-    default:
-        return LoopAction::Continue;
+        case EventCode::DropOnControl:
+            return handle_drop(droppedFiles());
+        case EventCode::RawMouseWheel:
+            handle_wheel(eventParam());
+            return LoopAction::Continue;
+        case EventCode::Control:
+            handle_control(eventObject(), eventKind());
+            return LoopAction::Continue;
+        case EventCode::Menu:
+            return handle_command(eventObject());
+        case EventCode::CloseWindow:
+            return LoopAction::Quit;
+        default:
+            return LoopAction::Continue;
     }
 }

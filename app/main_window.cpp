@@ -80,11 +80,11 @@ void add_shortcuts() {
         int command;
     };
     static constexpr Shortcut shortcuts[] = {
-        {ShortcutKey::Control | 'O', CmdOpen},         {ShortcutKey::Control | 'G', CmdGrid},
-        {ShortcutKey::Control | 'I', CmdInverse},      {ShortcutKey::Control | 'M', CmdMultiColumns},
-        {ShortcutKey::Control | 'R', CmdReverse},      {ShortcutKey::Control | 'T', CmdStayOnTop},
-        {ShortcutKey::Control | 'Z', CmdZoomPreview},  {ShortcutKey::Control | '1', CmdZoom1},
-        {ShortcutKey::Control | '2', CmdZoom2},        {ShortcutKey::Control | '4', CmdZoom4},
+        {ShortcutKey::Control | 'O', CmdOpen},        {ShortcutKey::Control | 'G', CmdGrid},
+        {ShortcutKey::Control | 'I', CmdInverse},     {ShortcutKey::Control | 'M', CmdMultiColumns},
+        {ShortcutKey::Control | 'R', CmdReverse},     {ShortcutKey::Control | 'T', CmdStayOnTop},
+        {ShortcutKey::Control | 'Z', CmdZoomPreview}, {ShortcutKey::Control | '1', CmdZoom1},
+        {ShortcutKey::Control | '2', CmdZoom2},       {ShortcutKey::Control | '4', CmdZoom4},
         {ShortcutKey::Control | '8', CmdZoom8},
     };
     for (const Shortcut& s : shortcuts) {
@@ -115,8 +115,8 @@ void apply_position() {
     if (shell_state.row_width < 1) {
         shell_state.row_width = 1;
     }
-    shell_state.row_offset = static_cast<int32_t>(
-        static_cast<int64_t>(controlState(RowScrollBar)) * shell_state.row_width);
+    shell_state.row_offset =
+        static_cast<int32_t>(static_cast<int64_t>(controlState(RowScrollBar)) * shell_state.row_width);
     setControlAttribute(RowScrollBar, 2, loaded_data.len / shell_state.row_width);
     setControlAttribute(FineOffsetSpin, 1, -shell_state.row_width);
     setControlAttribute(FineOffsetSpin, 2, shell_state.row_width);

@@ -58,8 +58,7 @@ int run_program(int argc, char** argv) {
         read_settings(SETTINGS_FILE);
         build_byte_tables();
         const std::string file = command_line_file(argc, argv);
-        outcome = file.empty() || load_and_show(file) ? run_event_loop()
-                                                      : LoopAction::QuitWithoutSaving;
+        outcome = file.empty() || load_and_show(file) ? run_event_loop() : LoopAction::QuitWithoutSaving;
         if (outcome == LoopAction::Quit) {
             write_settings(SETTINGS_FILE);
         }

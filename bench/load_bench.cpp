@@ -2,8 +2,8 @@
 // warm page cache, in the same run, and the peak resident memory of the loading process.
 //
 // Usage: load_bench [FILE]   (default: a 1 GiB file of pseudo-random bytes, made once next to
-// the binary as load_bench.data and kept for later runs). Run it under /usr/bin/time -v for an outside view of the peak memory as well.
-// Each side is timed five times after one warming pass; the medians are compared.
+// the binary as load_bench.data and kept for later runs). Run it under /usr/bin/time -v for an outside view
+// of the peak memory as well. Each side is timed five times after one warming pass; the medians are compared.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -41,7 +41,8 @@ bool make_file(const std::string& path, int64_t size) {
     std::mt19937 random(1);
     for (int64_t done = 0; done < size && out; done += static_cast<int64_t>(chunk.size() * 4)) {
         for (auto& word : chunk) word = random();
-        out.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(chunk.size() * 4));
+        out.write(reinterpret_cast<const char*>(chunk.data()),
+                  static_cast<std::streamsize>(chunk.size() * 4));
     }
     return static_cast<bool>(out);
 }
@@ -121,10 +122,9 @@ int main(int argc, char** argv) {
     std::printf("file            %s (%.0f MiB)\n", path.c_str(), size_mib);
     std::printf("cat > /dev/null median %.3f s (%d runs, warm cache)\n", median(cat_times), RUNS);
     std::printf("load_data_file  median %.3f s\n", median(load_times));
-    std::printf("ratio           %.2f (target at most 1.5: %s)\n", ratio,
-                ratio <= 1.5 ? "met" : "missed");
-    std::printf("peak RSS        %.0f MiB = file + %.0f MiB (target under file + 100 MiB: %s)\n",
-                peak_mib, peak_mib - size_mib, peak_mib - size_mib < 100 ? "met" : "missed");
+    std::printf("ratio           %.2f (target at most 1.5: %s)\n", ratio, ratio <= 1.5 ? "met" : "missed");
+    std::printf("peak RSS        %.0f MiB = file + %.0f MiB (target under file + 100 MiB: %s)\n", peak_mib,
+                peak_mib - size_mib, peak_mib - size_mib < 100 ? "met" : "missed");
     data.release();
     stopUi();
     // A missed target is a figure to read, not a failure: scripts/bench goes on with the others.

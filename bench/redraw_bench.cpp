@@ -78,15 +78,15 @@ void pointer_following(benchmark::State& state) {
         ++step;
         const auto start = std::chrono::steady_clock::now();
         redraw_view(in);
-        per_move.push_back(std::chrono::duration<double, std::micro>(
-                               std::chrono::steady_clock::now() - start).count());
+        per_move.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     // The median of the single moves, besides the library's mean over all of them.
     std::nth_element(per_move.begin(), per_move.begin() + per_move.size() / 2, per_move.end());
     state.counters["median_move_us"] = per_move[per_move.size() / 2];
     state.counters["pointer_inside"] = s.pointer_inside;
-    state.counters["moves_per_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
+    state.counters["moves_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Width 1 with multi columns is the heaviest picture: 75 columns of 512 rows, 307,200 pixels.

@@ -1,10 +1,10 @@
 #include "data/load_data_file.h"
 
-#include <cstring>
-#include <new>
-
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <new>
 
 #include "runtime/files/files.h"
 #include "runtime/ui/controls.h"

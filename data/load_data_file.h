@@ -27,5 +27,4 @@ struct LoadTargets {
 //   "File Error" / "Unable to open:<path>"     missing, a directory, not a regular file, no access
 //   "File Read Error" / "Unable to read:<path>"  the read yields no byte (an empty file too)
 // A read that stops early keeps the size queried before it; the unread rest stays zero.
-[[nodiscard]] bool load_data_file(const std::string& path, DataBuffer& data,
-                                  const LoadTargets& targets);
+[[nodiscard]] bool load_data_file(const std::string& path, DataBuffer& data, const LoadTargets& targets);

@@ -26,8 +26,7 @@ PointerReadout pointer_readout(int32_t px, int32_t py, int32_t zoom, int32_t row
     return out;
 }
 
-std::string position_readout_text(int32_t display_offset, int32_t row_width,
-                                  const PointerReadout& pointer) {
+std::string position_readout_text(int32_t display_offset, int32_t row_width, const PointerReadout& pointer) {
     return "Disp:" + decimalText(display_offset) + ",w:" + decimalText(row_width) +
            ",x:" + decimalText(pointer.x) + ",y:" + decimalText(pointer.y) +
            ",size:" + decimalText(pointer.size);

@@ -14,8 +14,7 @@ struct PointerReadout {
 // The values for canvas position (px, py) at the zoom (1, 2, 4 or 8) and row width. The
 // coordinates may be negative or lie beyond the canvas while a button is held. Products wrap
 // around in 32 bits instead of overflowing.
-[[nodiscard]] PointerReadout pointer_readout(int32_t px, int32_t py, int32_t zoom,
-                                             int32_t row_width);
+[[nodiscard]] PointerReadout pointer_readout(int32_t px, int32_t py, int32_t zoom, int32_t row_width);
 
 // "Disp:D,w:W,x:X,y:Y,size:S", every value in signed decimal without padding.
 [[nodiscard]] std::string position_readout_text(int32_t display_offset, int32_t row_width,

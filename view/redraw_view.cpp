@@ -32,8 +32,8 @@ void redraw_view(const RedrawInput& in, const RedrawTargets& targets) {
 
     const bool preview = zoom == 1 && in.zoomed_preview;
     if (preview && in.pointer_x >= 0 && in.pointer_y >= 0 &&
-        copyImageRegion(targets.view_image, targets.preview_image, in.pointer_x + 2,
-                        in.pointer_y + 2, PREVIEW_GRAB, PREVIEW_GRAB) != 0) {
+        copyImageRegion(targets.view_image, targets.preview_image, in.pointer_x + 2, in.pointer_y + 2,
+                        PREVIEW_GRAB, PREVIEW_GRAB) != 0) {
         rescaleImage(targets.preview_image, PREVIEW_SIZE, PREVIEW_SIZE, 1);
     }
 

@@ -10,8 +10,8 @@
 constexpr ColourValue COLOUR_GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64 pixels
 constexpr ColourValue COLOUR_GRID_MINOR = 0x007F00;  // dark green, every other 8th pixel
 constexpr int GRID_STEP = 8;
-constexpr int PREVIEW_GRAB = 8;    // side of the patch taken next to the pointer
-constexpr int PREVIEW_SIZE = 64;   // side of the magnified patch on the canvas
+constexpr int PREVIEW_GRAB = 8;   // side of the patch taken next to the pointer
+constexpr int PREVIEW_SIZE = 64;  // side of the magnified patch on the canvas
 
 // The runtime objects a redraw works on, by number.
 struct RedrawTargets {
@@ -25,11 +25,11 @@ struct RedrawTargets {
 
 // Everything a redraw reads, gathered by the caller at the moment of the call.
 struct RedrawInput {
-    SpriteLayoutInput layout;   // data (null while nothing is loaded), offset, width, zoom, flags
+    SpriteLayoutInput layout;  // data (null while nothing is loaded), offset, width, zoom, flags
     bool grid = false;
     bool zoomed_preview = false;
-    int32_t pointer_x = 0;      // (px, py): the pointer of the current canvas event, in canvas
-    int32_t pointer_y = 0;      // pixels; (0, 0) when the current event is not a canvas event
+    int32_t pointer_x = 0;  // (px, py): the pointer of the current canvas event, in canvas
+    int32_t pointer_y = 0;  // pixels; (0, 0) when the current event is not a canvas event
 };
 
 // Rebuilds the whole picture. While no data is loaded (layout.data is null) it does nothing at

@@ -1,8 +1,8 @@
 // The shell's tests build real windows and controls, so the windowing runtime runs for the
 // whole executable, on the offscreen platform unless the caller chose another.
-#include <cstdlib>
-
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "runtime/ui/ui.h"
 

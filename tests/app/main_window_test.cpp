@@ -16,10 +16,10 @@ TEST_F(MainWindowTest, ControlsLieWhereTheLayoutPutsThem) {
     };
     constexpr int H = VIEW_HEIGHT;
     const Place places[] = {
-        {CanvasView, 0, 0, 600, H},          {RowScrollBar, 600, 0, 20, H},
-        {WidthScrollBar, 0, H, 600, 20},     {InverseBox, 0, H + 20, 80, 20},
-        {ReverseBox, 80, H + 20, 80, 20},    {GridBox, 160, H + 20, 80, 20},
-        {MultiColBox, 240, H + 20, 80, 20},  {FineOffsetSpin, 320, H + 20, 80, 20},
+        {CanvasView, 0, 0, 600, H},           {RowScrollBar, 600, 0, 20, H},
+        {WidthScrollBar, 0, H, 600, 20},      {InverseBox, 0, H + 20, 80, 20},
+        {ReverseBox, 80, H + 20, 80, 20},     {GridBox, 160, H + 20, 80, 20},
+        {MultiColBox, 240, H + 20, 80, 20},   {FineOffsetSpin, 320, H + 20, 80, 20},
         {NibbleSwapBox, 405, H + 20, 80, 20}, {PreviewBox, 490, H + 20, 40, 20},
     };
     WindowRecord* window = windowRecord(MainWindow);
@@ -53,10 +53,10 @@ TEST_F(MainWindowTest, ShortcutsDeliverTheirCommands) {
     window->frame->activateWindow();
     QApplication::setActiveWindow(window->frame);
     const std::pair<Qt::Key, int> shortcuts[] = {
-        {Qt::Key_O, CmdOpen},        {Qt::Key_G, CmdGrid},        {Qt::Key_I, CmdInverse},
-        {Qt::Key_M, CmdMultiColumns}, {Qt::Key_R, CmdReverse},     {Qt::Key_T, CmdStayOnTop},
-        {Qt::Key_Z, CmdZoomPreview}, {Qt::Key_1, CmdZoom1},       {Qt::Key_2, CmdZoom2},
-        {Qt::Key_4, CmdZoom4},       {Qt::Key_8, CmdZoom8},
+        {Qt::Key_O, CmdOpen},         {Qt::Key_G, CmdGrid},    {Qt::Key_I, CmdInverse},
+        {Qt::Key_M, CmdMultiColumns}, {Qt::Key_R, CmdReverse}, {Qt::Key_T, CmdStayOnTop},
+        {Qt::Key_Z, CmdZoomPreview},  {Qt::Key_1, CmdZoom1},   {Qt::Key_2, CmdZoom2},
+        {Qt::Key_4, CmdZoom4},        {Qt::Key_8, CmdZoom8},
     };
     for (auto [key, command] : shortcuts) {
         // Through the window system, as a real key press arrives.

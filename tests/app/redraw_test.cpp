@@ -1,13 +1,12 @@
 // The picture on the canvas: nothing without data, the layout, the grid over it, the preview
 // patch, and the title.
-#include "view/redraw_view.h"
-
 #include <QCursor>
 #include <QtTest/QTest>
 
 #include "app/commands.h"
 #include "runtime/ui/window_internal.h"
 #include "tests/app/shell_fixture.h"
+#include "view/redraw_view.h"
 
 namespace {
 
@@ -54,8 +53,9 @@ TEST_F(RedrawTest, GridLiesOverTheLayoutOnTheCanvasOnly) {
 
 TEST_F(RedrawTest, TitleFollowsTheZoom) {
     load(std::vector<uint8_t>(16, 0x81));
-    for (auto [command, title] : {std::pair{CmdZoom8, "Pixelsieve 2c,x8"}, std::pair{CmdZoom2, "Pixelsieve 2c,x2"},
-                                  std::pair{CmdZoom1, "Pixelsieve 2c,x1"}}) {
+    for (auto [command, title] :
+         {std::pair{CmdZoom8, "Pixelsieve 2c,x8"}, std::pair{CmdZoom2, "Pixelsieve 2c,x2"},
+          std::pair{CmdZoom1, "Pixelsieve 2c,x1"}}) {
         (void)handle_command(command);
         EXPECT_EQ(windowTitle(MainWindow), title);
     }

@@ -79,8 +79,7 @@ TEST_P(SettingsCorrectionTest, BadValuesAreFixedWithTheirMessage) {
     write_settings(path("pv2.ini"));
     const std::string written = read_text(path("pv2.ini"));
     EXPECT_NE(written.find("Zoom = " + std::to_string(GetParam().zoom) + "\r\n"), std::string::npos);
-    EXPECT_NE(written.find("maxwidth = " + std::to_string(GetParam().maxwidth) + "\r\n"),
-              std::string::npos);
+    EXPECT_NE(written.find("maxwidth = " + std::to_string(GetParam().maxwidth) + "\r\n"), std::string::npos);
 }
 
 const std::string ZOOM_FIXED = "Zoom must be 1,2,4,8.Fixed";

@@ -79,9 +79,7 @@ protected:
         endDrawing();
         return value;
     }
-    static ColourValue view_pixel(int x, int y) {
-        return imageSurface(VIEW_IMAGE)->pixel(x, y) & 0xFFFFFF;
-    }
+    static ColourValue view_pixel(int x, int y) { return imageSurface(VIEW_IMAGE)->pixel(x, y) & 0xFFFFFF; }
     static std::string status() { return statusText(MainStatusBar, 0); }
 
     std::filesystem::path dir_;

@@ -94,8 +94,8 @@ TEST_F(LoadDataFileTest, FailuresShowTheirMessageAndLeaveNoData) {
 // Sparse files: refused from their size alone. Were they read, the test would take minutes and
 // the 5 GiB one would first be cut to a wrong 32-bit length.
 TEST_F(LoadDataFileTest, FilesTooLargeForTheLengthAreRefusedBeforeAnyRead) {
-    for (const int64_t size : {int64_t{INT32_MAX} - 15, int64_t{1} << 32, int64_t{5} << 30,
-                               (int64_t{1} << 32) + 100}) {
+    for (const int64_t size :
+         {int64_t{INT32_MAX} - 15, int64_t{1} << 32, int64_t{5} << 30, (int64_t{1} << 32) + 100}) {
         const std::string p = (dir_ / ("big" + std::to_string(size))).string();
         { std::ofstream touch(p); }
         fs::resize_file(p, static_cast<uintmax_t>(size));

@@ -14,7 +14,7 @@ TEST(PositionReadout, PointerValues) {
     const Case cases[] = {
         {100, 37, 2, 3, {50, 18, 6 * 256 + 55}},
         {40, 30, 2, 4, {20, 15, 2 * 256 + 60}},
-        {17, 5, 1, 1, {17, 5, 2 * 512 + 5}},   // width 1: the index of the pointed byte
+        {17, 5, 1, 1, {17, 5, 2 * 512 + 5}},  // width 1: the index of the pointed byte
         {17, 100, 1, 1, {17, 100, 1124}},
         {0, 0, 8, 255, {0, 0, 0}},
         {599, 511, 8, 255, {74, 63, 9 * 64 + 511 * 255 / 8}},
