@@ -59,6 +59,13 @@ struct BadValue {
     int32_t maxwidth;
 };
 
+// Names the case by its file text on one line, so CTest lists readable, stable test names.
+void PrintTo(const BadValue& value, std::ostream* out) {
+    for (const char* c = value.file; *c != 0; ++c) {
+        *out << (*c == '\n' ? ' ' : *c);
+    }
+}
+
 class SettingsCorrectionTest : public ShellTest, public ::testing::WithParamInterface<BadValue> {};
 
 TEST_P(SettingsCorrectionTest, BadValuesAreFixedWithTheirMessage) {
