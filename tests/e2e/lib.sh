@@ -105,6 +105,17 @@ e2e_start() {
     E2E_PID=$(cat "$E2E_TMP/pid")
 }
 
+# As e2e_start, with writes limited to KIB kibibytes per file and SIGXFSZ ignored, so a write
+# past the limit fails with EFBIG as on a full disk. Usage: e2e_start_limited KIB args...
+e2e_start_limited() {
+    local kib=$1
+    shift
+    printf '#!/usr/bin/env bash\ntrap "" XFSZ\nulimit -f %d\nexec %q "$@"\n' "$kib" "$PIXELSIEVE_BIN" \
+        >"$E2E_TMP/limited"
+    chmod 755 "$E2E_TMP/limited"
+    PIXELSIEVE_BIN="$E2E_TMP/limited" e2e_start "$@"
+}
+
 # Polls until fn succeeds or the time-out (seconds) passes. Usage: e2e_poll SECONDS cmd args...
 e2e_poll() {
     local limit=$1

@@ -15,7 +15,7 @@ python3 -c 'import sys; sys.stdout.buffer.write(bytes([1]) + bytes((i * 37 + 11)
 out="$E2E_TMP/out"
 mkdir -p "$out"
 
-save_start_limited 8 sprites.dat
+e2e_start_limited 8 sprites.dat
 wid=$(e2e_wait_window)
 e2e_focus "$wid"
 e2e_key ctrl+i

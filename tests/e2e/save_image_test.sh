@@ -64,7 +64,7 @@ rc=$(e2e_wait_exit)
 [ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 
 # A 900 KiB BMP under a 200 KiB file-size limit: the writer fails part-way.
-save_start_limited 200 sprites.dat
+e2e_start_limited 200 sprites.dat
 wid=$(e2e_wait_window)
 save_menu_item "$wid" 2
 save_answer "$SAVE_DIALOG" "$out/limited" B

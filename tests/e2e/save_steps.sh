@@ -5,32 +5,6 @@
 
 SAVE_DIALOG="Please choose file to save"
 
-# Starts the program like e2e_start, but with writes limited to KIB kibibytes per file and
-# SIGXFSZ ignored, so a write past the limit fails with EFBIG as on a full disk.
-# Keeps e2e_start's pid and exit-code files, so e2e_wait_exit works the same.
-save_start_limited() {
-    local kib=$1
-    shift
-    rm -f "$E2E_TMP/pid" "$E2E_TMP/exit_code"
-    (
-        cd "$E2E_WORK" || exit 1
-        trap '' XFSZ
-        ulimit -f "$kib"
-        "$PIXELSIEVE_BIN" "$@" &
-        echo $! >"$E2E_TMP/pid"
-        rc=0
-        wait $! || rc=$?
-        echo $rc >"$E2E_TMP/exit_code.tmp"
-        mv "$E2E_TMP/exit_code.tmp" "$E2E_TMP/exit_code"
-    ) >"$E2E_TMP/app.log" 2>&1 </dev/null &
-    local i
-    for ((i = 0; i < 100; i++)); do
-        [ -s "$E2E_TMP/pid" ] && break
-        sleep 0.05
-    done
-    E2E_PID=$(cat "$E2E_TMP/pid")
-}
-
 _save_menu_open() {
     [ "$( (xdotool search --onlyvisible --class '^pixelsieve$' 2>/dev/null || true) | wc -l)" -ge 2 ]
 }
