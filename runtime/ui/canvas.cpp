@@ -102,7 +102,7 @@ public:
         ControlRecord::post(kind, new CanvasEventData(data), releaseEventData);
     }
 
-    CanvasEventData pointerData(const QMouseEvent* event) const {
+    CanvasEventData pointerData(const QSinglePointEvent* event) const {
         CanvasEventData data;
         const QPoint at = event->position().toPoint() - contentOrigin();
         data.x = at.x();
@@ -163,12 +163,7 @@ public:
         const int notches = wheelAccumulator / 120;
         wheelAccumulator -= notches * 120;
         if (notches == 0) return;
-        CanvasEventData data;
-        const QPoint at = event->position().toPoint() - contentOrigin();
-        data.x = at.x();
-        data.y = at.y();
-        data.buttons = buttonBits(event->buttons());
-        data.modifiers = modifierBits(event->modifiers());
+        CanvasEventData data = pointerData(event);
         data.wheelSteps = notches;
         post(ControlEventKind::Wheel, data);
     }

@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string contentsOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string patternOf(size_t size) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) {
