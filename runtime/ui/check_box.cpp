@@ -2,6 +2,7 @@
 #include "runtime/ui/control_record.h"
 #include "runtime/ui/controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 
@@ -12,6 +13,18 @@ namespace {
 class CheckBoxWidget : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
+
+    // The boxes have fixed widths laid out for a small interface font; where the desktop's
+    // font is larger, the label is set a little smaller rather than cut off ("nibble swap").
+    void fitLabel() {
+        QFont font = QApplication::font(this);
+        const double smallest = 7.0;
+        setFont(font);
+        while (sizeHint().width() > width() && font.pointSizeF() - 0.5 >= smallest) {
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+            setFont(font);
+        }
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -57,6 +70,7 @@ public:
     int setText(const std::string& text) override {
         if (!box_) return 0;
         box_->setText(QString::fromUtf8(text));
+        static_cast<CheckBoxWidget*>(box_.data())->fitLabel();
         return 1;
     }
     std::string text() override { return box_ ? box_->text().toStdString() : std::string(); }
@@ -74,6 +88,7 @@ int createCheckBox(int number, int x, int y, int width, int height, const std::s
     auto record = std::make_unique<CheckBoxControl>(number, window, parent, text);
     QWidget* box = record->widget();
     box->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    static_cast<CheckBoxWidget*>(box)->fitLabel();
     box->show();
     return installControl(std::move(record));
 }
