@@ -159,12 +159,16 @@ inline void write(Store& s, const std::string& key, int32_t value) {
 }
 
 inline std::string serialise(const Store& s) {
-    std::string out = s.utf8 ? "\xEF\xBB\xBF\r\n" : "";
+    const std::string markLine = "\xEF\xBB\xBF\r\n";
+    std::string out;
     for (const Entry& e : s.entries) {
         if (e.kind == Kind::Group) out += "[" + e.text + "]\r\n";
         else if (e.kind == Kind::Comment) out += "; " + e.text + "\r\n";
         else out += e.key + " = " + e.text + "\r\n";
     }
+    // A text that would begin with the mark's bytes gets the mark line in front, so they stay
+    // part of the first name when the file is read again.
+    if (s.utf8 || out.compare(0, 3, markLine, 0, 3) == 0) out.insert(0, markLine);
     return out;
 }
 
@@ -237,11 +241,7 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
     }
     closePrefs();
     rewrite();
-    // One shape is not a fixed point by the format's own rules: a first entry whose name begins
-    // with the bytes of the UTF-8 mark (after skipped blank lines) is read as the mark next time.
-    const std::string mark = "\xEF\xBB\xBF";
-    if (rewritten.compare(0, 3, mark) != 0 || original.compare(0, 3, mark) == 0)
-        r.expectEqual(readWholeFile(path), rewritten, "a second identical rewrite");
+    r.expectEqual(readWholeFile(path), rewritten, "a second identical rewrite");
 
     // Creating: whatever was there is gone at once, and only what was written is stored.
     if (r.expect(createPrefs(path) != 0, "createPrefs")) {

@@ -63,10 +63,8 @@ std::vector<PrefEntry> parsePrefText(std::string_view text) {
 }
 
 std::string buildPrefText(const std::vector<PrefEntry>& entries, bool utf8Mark) {
+    static const std::string markLine = "\xEF\xBB\xBF\r\n";
     std::string text;
-    if (utf8Mark) {
-        text += "\xEF\xBB\xBF\r\n";
-    }
     for (const PrefEntry& entry : entries) {
         switch (entry.kind) {
             case PrefEntryKind::Group:
@@ -79,6 +77,12 @@ std::string buildPrefText(const std::vector<PrefEntry>& entries, bool utf8Mark) 
                 text += entry.key + " = " + entry.text + "\r\n";
                 break;
         }
+    }
+    // A first name that itself begins with the mark's bytes would be taken for the mark when the
+    // file is read again, losing them and changing what the line means; the mark line in front
+    // keeps them part of the name.
+    if (utf8Mark || text.compare(0, 3, markLine, 0, 3) == 0) {
+        text.insert(0, markLine);
     }
     return text;
 }
