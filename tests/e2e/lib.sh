@@ -9,7 +9,8 @@
 #   e2e_wait_exit [SECONDS]        waits for the program to end; prints its exit code
 #   e2e_find_window TITLE          polls for a visible window (a dialog) with that exact title
 #   e2e_key KEYS / e2e_hold_key KEY SECONDS   press through XTEST (the program polls the keymap)
-#   e2e_screenshot_rgb FILE; e2e_pixel FILE X Y; e2e_canvas_origin FILE WID FIRST_BYTE
+#   e2e_screenshot_rgb FILE; e2e_pixel FILE X Y; e2e_canvas_origin FILE WID FIRST_BYTE;
+#   e2e_wait_canvas SHOT WID FIRST_BYTE
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
 # sanitizers and starts slowly. On exit Xvfb and the program are stopped and the temp dir removed
 # (kept when E2E_KEEP=1). Needs: Xvfb, xdotool, ImageMagick's import, python3.
@@ -252,6 +253,19 @@ with open(path, "rb") as f:
     r, g, b = f.read(3)
 print(r, g, b)
 EOF
+}
+
+# Takes screenshots into SHOT until the canvas shows FIRST_BYTE at its top left, then prints
+# "X Y" as e2e_canvas_origin does; fails the test after $E2E_TIMEOUT seconds.
+# Usage: read -r cx cy < <(e2e_wait_canvas SHOT WID FIRST_BYTE)
+e2e_wait_canvas() {
+    local shot=$1 wid=$2 first_byte=$3
+    _e2e_canvas_drawn() {
+        e2e_screenshot_rgb "$shot"
+        e2e_canvas_origin "$shot" "$wid" "$first_byte" >"$E2E_TMP/canvas_origin" 2>/dev/null
+    }
+    e2e_poll "$E2E_TIMEOUT" _e2e_canvas_drawn || e2e_fail "the canvas never showed the file"
+    cat "$E2E_TMP/canvas_origin"
 }
 
 # Prints "X Y", the screen position of the canvas's top-left pixel on a raw screenshot. The

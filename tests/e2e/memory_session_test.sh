@@ -15,12 +15,7 @@ python3 -c 'import random, sys; sys.stdout.buffer.write(bytes([0x3C]) + random.R
 e2e_start first.dat
 wid=$(e2e_wait_window)
 e2e_focus "$wid"
-canvas_drawn() {
-    e2e_screenshot_rgb "$E2E_TMP/start.rgb"
-    e2e_canvas_origin "$E2E_TMP/start.rgb" "$wid" 0x5A >"$E2E_TMP/canvas" 2>/dev/null
-}
-e2e_poll "$E2E_TIMEOUT" canvas_drawn || e2e_fail "the first file was not drawn"
-read -r cx cy <"$E2E_TMP/canvas"
+read -r cx cy < <(e2e_wait_canvas "$E2E_TMP/start.rgb" "$wid" 0x5A) || e2e_fail "the first file was not drawn"
 
 for keys in ctrl+2 ctrl+4 ctrl+8 ctrl+1 ctrl+g ctrl+i ctrl+m ctrl+r ctrl+t ctrl+z; do
     e2e_key "$keys"

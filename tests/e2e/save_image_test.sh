@@ -19,12 +19,7 @@ wid=$(e2e_wait_window)
 e2e_focus "$wid"
 
 # The grid goes on the canvas only: make sure it is really shown before exporting.
-canvas_drawn() {
-    e2e_screenshot_rgb "$E2E_TMP/before.rgb"
-    e2e_canvas_origin "$E2E_TMP/before.rgb" "$wid" 11 >"$E2E_TMP/canvas" 2>/dev/null
-}
-e2e_poll "$E2E_TIMEOUT" canvas_drawn || e2e_fail "the view never showed the file"
-read -r cx cy <"$E2E_TMP/canvas"
+read -r cx cy < <(e2e_wait_canvas "$E2E_TMP/before.rgb" "$wid" 11) || e2e_fail "the view never showed the file"
 e2e_key ctrl+g
 grid_shown() {
     e2e_screenshot_rgb "$E2E_TMP/after.rgb"
