@@ -12,7 +12,7 @@
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/requesters.h"
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 #include "view/position_readout.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "runtime/ui/events.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/statusbar.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 

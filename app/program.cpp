@@ -14,7 +14,7 @@
 #include "runtime/image/image.h"
 #include "runtime/store/prefs.h"
 #include "runtime/ui/ui.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 std::string command_line_file(int argc, char** argv) {
     if (argc < 2 || argv[1] == nullptr) {

@@ -1,7 +1,7 @@
 #include "data/binary_slice.h"
 
 #include "data/file_extension.h"
-#include "data/number_entry.h"
+#include "data/entry/number_entry.h"
 #include "runtime/files/files.h"
 #include "runtime/ui/requesters.h"
 

@@ -20,7 +20,7 @@
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/statusbar.h"
 #include "tests/support/modal_driver.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 class ShellTest : public ::testing::Test {
 protected:
