@@ -55,8 +55,8 @@ void open_file_command(LoopAction& action) {
 }
 
 void canvas_event(int32_t kind) {
-    const int32_t mx = controlAttribute(CanvasView, 2);
-    const int32_t my = controlAttribute(CanvasView, 3);
+    const int32_t mx = controlAttribute(CanvasView, CanvasAttribute::PointerX);
+    const int32_t my = controlAttribute(CanvasView, CanvasAttribute::PointerY);
     if (kind == ControlEventKind::PointerMoved) {
         const PointerReadout pointer = format_position_readout(
             mx, my, view_settings.zoom, shell_state.row_width, display_offset(), MainStatusBar);
@@ -116,7 +116,7 @@ LoopAction poll_keys() {
         step_control(RowScrollBar, -1);
     }
     if (keyHeldNow(VirtualKey::Down) != 0 &&
-        controlState(RowScrollBar) != controlAttribute(RowScrollBar, 2)) {
+        controlState(RowScrollBar) != controlAttribute(RowScrollBar, ScrollBarAttribute::Maximum)) {
         step_control(RowScrollBar, +1);
     }
     return LoopAction::Continue;

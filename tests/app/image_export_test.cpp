@@ -1,6 +1,7 @@
 // "Save image...": the command with its dialogs answered from a timer, the files decoded again.
 #include "app/image_export.h"
 
+#include "app/shell_ids.h"
 #include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
 #include "tests/support/modal_driver.h"
@@ -17,8 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int VIEW_IMAGE = 0;
 
 class ImageExportTest : public ::testing::Test {
 protected:

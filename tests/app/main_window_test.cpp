@@ -37,7 +37,7 @@ TEST_F(MainWindowTest, ControlsLieWhereTheLayoutPutsThem) {
         }
         EXPECT_EQ(at, QRect(p.x, p.y, p.width, p.height)) << "control " << p.control;
     }
-    EXPECT_EQ(controlAttribute(RowScrollBar, 2), 32);
+    EXPECT_EQ(controlAttribute(RowScrollBar, ScrollBarAttribute::Maximum), 32);
     EXPECT_EQ(controlAttribute(WidthScrollBar, 1), 1);
     EXPECT_EQ(controlAttribute(WidthScrollBar, 2), 255);
     EXPECT_EQ(controlAttribute(FineOffsetSpin, 1), -1);
