@@ -1,8 +1,10 @@
 #include "runtime/text/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstddef>
+#include <iterator>
 
 // Every routine here works on bytes, so a position or a length is a byte count. The only
 // places where that could tear a UTF-8 sequence apart are the case conversions, which touch
@@ -56,17 +58,9 @@ size_t sequenceLength(const std::string& text, size_t at) {
 std::string decimalText(int64_t value) { return std::to_string(value); }
 
 std::string binaryText(int64_t value) {
-    auto bits = static_cast<uint64_t>(value);
-    if (bits == 0) {
-        return "0";
-    }
-    std::string text;
-    while (bits != 0) {
-        text.push_back((bits & 1u) != 0 ? '1' : '0');
-        bits >>= 1;
-    }
-    std::reverse(text.begin(), text.end());
-    return text;
+    char digits[64];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), static_cast<uint64_t>(value), 2);
+    return std::string(digits, written.ptr);
 }
 
 std::string padLeft(const std::string& text, int width, const std::string& fill) {

@@ -3,6 +3,7 @@
 
 #include "data/file_extension.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -27,15 +28,12 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-class BinarySliceTest : public ::testing::Test {
+class BinarySliceTest : public TempDir {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-slice.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TempDir::SetUp();
         fresh();
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // A new driver for a further run of the command within one test.
     ModalDriver& fresh() {
@@ -54,7 +52,7 @@ protected:
         return b;
     }
     std::string folder() const { return dir_.string() + "/"; }
-    std::string at(const std::string& name) const { return (dir_ / name).string(); }
+    std::string at(const std::string& name) const { return path(name); }
     static Bytes contents(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -78,7 +76,6 @@ protected:
         EXPECT_EQ(messages, 1u);
     }
 
-    fs::path dir_;
     DataBuffer data_;
     std::unique_ptr<ModalDriver> driver_;
 };

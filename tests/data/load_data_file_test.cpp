@@ -11,6 +11,7 @@
 #include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -18,12 +19,10 @@ namespace {
 
 constexpr int ROW_BAR = 1;
 
-class LoadDataFileTest : public ::testing::Test {
+class LoadDataFileTest : public TempDir {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-load.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TempDir::SetUp();
         ASSERT_NE(openWindow(0, 0, 0, 100, 100, "load", 0), 0);
         ASSERT_NE(createScrollBar(ROW_BAR, 0, 0, 20, 100, 0, 32, 1, 1), 0);
         targets_.last_folder = &folder_;
@@ -33,12 +32,11 @@ protected:
     void TearDown() override {
         closeWindow(0);
         data_.release();
-        fs::remove_all(dir_);
+        TempDir::TearDown();
     }
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::string p = (dir_ / name).string();
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        writeFile(path(name), bytes);
+        return path(name);
     }
     // Loads and expects the one message box of a failure.
     void expect_failure(const std::string& path, const std::string& title, const std::string& text) {
@@ -52,7 +50,6 @@ protected:
         EXPECT_EQ(data_.len, 0);
     }
 
-    fs::path dir_;
     DataBuffer data_;
     std::string folder_ = "unchanged/";
     std::string name_ = "unchanged";

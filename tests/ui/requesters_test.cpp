@@ -3,7 +3,7 @@
 #include "runtime/ui/file_dialog_args.h"
 #include "runtime/ui/hold_back_internal.h"
 #include "runtime/ui/window_internal.h"
-#include "tests/ui/modal_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/ui/ui_test_support.h"
 
 #include <QCheckBox>
@@ -82,7 +82,7 @@ TEST_F(RequesterTest, MessageBoxHasTitleTextAndOneOkButton) {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::Critical;
     qsizetype buttons = 0;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
@@ -115,7 +115,7 @@ TEST_F(RequesterTest, OtherWindowsAreHeldBackWhileARequesterRuns) {
     bool onTopDuring = true;
     bool clickedDuring = true;
     int depthDuring = 0;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         onTopDuring = staysOnTop(frame);
         depthDuring = modalDepth();
@@ -142,7 +142,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
     bool selected = true, okIsDefault = false, cancelButton = true;
     QSize size;
     QRect editPlace, okPlace;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         auto* edit = w->findChild<QLineEdit*>();
         auto* ok = w->findChild<QPushButton*>();
@@ -175,7 +175,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
 }
 
 TEST_F(RequesterTest, InputDialogEnterGivesTheTextEscapeAndCloseGiveNothing) {
-    ModalScript script;
+    ModalDriver script;
     script
         .then([](QWidget* w) {
             auto* edit = w->findChild<QLineEdit*>();
@@ -217,7 +217,7 @@ QLineEdit* nameField(QWidget* dialog) { return dialog->findChild<QLineEdit*>("fi
 TEST_F(FileDialogTest, SaveDialogStartsAtTheDefaultPathAndReportsThePattern) {
     QString startFolder, startName, startFilter, title;
     QStringList filters;
-    ModalScript script;
+    ModalDriver script;
     script
         .then([&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -255,7 +255,7 @@ TEST_F(FileDialogTest, SaveDialogStartsAtTheDefaultPathAndReportsThePattern) {
 
 TEST_F(FileDialogTest, TypedNameSurvivesAChangeOfPattern) {
     QString nameAfterSwitch;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         QLineEdit* name = nameField(w);
         name->clear();
@@ -273,7 +273,7 @@ TEST_F(FileDialogTest, TypedNameSurvivesAChangeOfPattern) {
 }
 
 TEST_F(FileDialogTest, ExistingFileIsReturnedWithoutAQuestion) {
-    ModalScript script;
+    ModalDriver script;
     script.then([](QWidget* w) {
         nameField(w)->setText("old.png");
         QTest::keyClick(nameField(w), Qt::Key_Return);
@@ -287,7 +287,7 @@ TEST_F(FileDialogTest, ExistingFileIsReturnedWithoutAQuestion) {
 TEST_F(FileDialogTest, OpenDialogTakesANewNameButNotAMissingFolder) {
     QString folderShown, nameShown;
     bool warned = false;
-    ModalScript script;
+    ModalDriver script;
     script
         .then([&](QWidget* w) {
             folderShown = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
