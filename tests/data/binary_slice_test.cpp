@@ -1,7 +1,6 @@
 // "Save binary...": the command run end to end with its dialogs answered from a timer.
 #include "data/binary_slice.h"
 
-#include "data/file_extension.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_dir.h"
 
@@ -269,19 +268,6 @@ TEST_F(BinarySliceTest, DeletesTheTruncatedFileWhenTheSizeLimitIsHit) {
 
     expectOnlyMessage("Save binary file", "Cannot save\r\n" + at("big.bin"));
     EXPECT_FALSE(fs::exists(at("big.bin")));
-}
-
-TEST(FileExtension, AppendsUnlessTheLastFourCharactersMatchInAnyCase) {
-    EXPECT_EQ(with_extension("sprite", ".bin"), "sprite.bin");
-    EXPECT_EQ(with_extension("sprite.BIN", ".bin"), "sprite.BIN");
-    EXPECT_EQ(with_extension("sprite.Bin", ".bin"), "sprite.Bin");
-    EXPECT_EQ(with_extension("a.b", ".bin"), "a.b.bin");
-    EXPECT_EQ(with_extension("bin", ".bin"), "bin.bin");
-    EXPECT_EQ(with_extension(".bin", ".bin"), ".bin");
-    EXPECT_EQ(with_extension("", ".png"), ".png");
-    EXPECT_EQ(with_extension("/a/sprite.png", ".bmp"), "/a/sprite.png.bmp");
-    EXPECT_EQ(with_extension("/a/sprite.bmp", ".png"), "/a/sprite.bmp.png");
-    EXPECT_EQ(with_extension("/a/x.bin/name", ".bin"), "/a/x.bin/name.bin");
 }
 
 }  // namespace
