@@ -72,7 +72,8 @@ inline std::string check_number_entry(const uint8_t* data, size_t size) {
     expectNumber(std::to_string(u + (k << 32)));
     std::string hexDigits = hexText(u + (k << 32));
     for (size_t i = 0; i < hexDigits.size(); ++i) {
-        if ((cases >> (i % 8)) & 1) hexDigits[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(hexDigits[i])));
+        if ((cases >> (i % 8)) & 1)
+            hexDigits[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(hexDigits[i])));
     }
     expectNumber("$" + hexDigits);
     return r.message();

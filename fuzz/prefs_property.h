@@ -30,7 +30,8 @@ inline bool sameName(const std::string& a, const std::string& b) {
 }
 
 inline bool plainAscii(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c != 0 && static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return c != 0 && static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Group and key names a text might hold, read loosely: whatever a line holds after "[", or
@@ -139,12 +140,25 @@ inline KnownFile knownFile(FuzzInput& in) {
             std::string shown = std::to_string(value);
             int32_t reads = value;
             switch (in.byte() % 6) {
-                case 0: break;
-                case 1: shown = (value >= 0 ? "+" : "") + shown; break;
-                case 2: shown += "abc = 7"; break;
-                case 3: shown += " \t"; break;
-                case 4: shown = ""; reads = 0; break;
-                default: shown = "x" + shown; reads = 0; break;
+                case 0:
+                    break;
+                case 1:
+                    shown = (value >= 0 ? "+" : "") + shown;
+                    break;
+                case 2:
+                    shown += "abc = 7";
+                    break;
+                case 3:
+                    shown += " \t";
+                    break;
+                case 4:
+                    shown = "";
+                    reads = 0;
+                    break;
+                default:
+                    shown = "x" + shown;
+                    reads = 0;
+                    break;
             }
             if (in.byte() % 5 == 0) {
                 file.text += "; " + key + " = 1";  // a comment, not a key
@@ -208,7 +222,8 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
                 if (sameName(where.second, "maxwidth")) want.second = std::to_string(maxwidth);
             }
             const auto& got = after.at(where);
-            r.expectEqual(got.first, want.first, "selectPrefGroup(" + printable(where.first) + ") after the rewrite");
+            r.expectEqual(got.first, want.first,
+                          "selectPrefGroup(" + printable(where.first) + ") after the rewrite");
             r.expectEqual(got.second, want.second,
                           "readPrefInt(" + printable(where.second) + ") in " + printable(where.first) +
                               " after the rewrite; before it read " + printable(was.second));
@@ -232,9 +247,10 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
         writePrefInt("ontop", maxwidth);
     }
     closePrefs();
-    r.expectEqual(readWholeFile(path),
-                  "[Options]\r\nZoom = " + std::to_string(zoom) + "\r\nontop = " + std::to_string(maxwidth) + "\r\n",
-                  "the created file");
+    r.expectEqual(
+        readWholeFile(path),
+        "[Options]\r\nZoom = " + std::to_string(zoom) + "\r\nontop = " + std::to_string(maxwidth) + "\r\n",
+        "the created file");
 
     // A file with known contents: every lookup gives what was written.
     FuzzInput in(data, size);
@@ -242,7 +258,8 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
     if (!writeWholeFile(path, known.text)) return "cannot write the scratch file " + path;
     if (r.expect(openPrefs(path) != 0, "openPrefs on the written settings file")) {
         for (const std::string& group : known.groups) {
-            r.expectEqual(selectPrefGroup(mixedCase(group, in)), 1, "selectPrefGroup(" + printable(group) + ")");
+            r.expectEqual(selectPrefGroup(mixedCase(group, in)), 1,
+                          "selectPrefGroup(" + printable(group) + ")");
         }
         for (const KnownFile::Lookup& l : known.lookups) {
             r.expectEqual(selectPrefGroup(l.group), 1, "selectPrefGroup(" + printable(l.group) + ")");

@@ -99,13 +99,17 @@ inline std::string check_text_routines(const uint8_t* data, size_t size) {
     const std::string decimal = decimalText(wide);
     r.expectEqual(parseNumber(decimal), wide, "parseNumber(decimalText(" + show(wide) + "))");
     const size_t firstDigit = wide < 0 ? 1 : 0;
-    r.expect(decimal.find_first_not_of("0123456789", firstDigit) == std::string::npos && decimal.size() > firstDigit &&
+    r.expect(decimal.find_first_not_of("0123456789", firstDigit) == std::string::npos &&
+                 decimal.size() > firstDigit &&
                  (decimal[firstDigit] != '0' || decimal.size() == firstDigit + 1),
              "decimalText(" + show(wide) + ") is " + printable(decimal));
-    r.expectEqual(parseNumber(decimalText(i1)), int64_t{i1}, "parseNumber(decimalText(int32 " + show(i1) + "))");
+    r.expectEqual(parseNumber(decimalText(i1)), int64_t{i1},
+                  "parseNumber(decimalText(int32 " + show(i1) + "))");
     const std::string binary = binaryText(wide);
-    r.expectEqual(binary.size(), size_t(u == 0 ? 1 : std::bit_width(u)), "the length of binaryText(" + show(wide) + ")");
-    r.expect(binary.find_first_not_of("01") == std::string::npos, "binaryText(" + show(wide) + ") is " + binary);
+    r.expectEqual(binary.size(), size_t(u == 0 ? 1 : std::bit_width(u)),
+                  "the length of binaryText(" + show(wide) + ")");
+    r.expect(binary.find_first_not_of("01") == std::string::npos,
+             "binaryText(" + show(wide) + ") is " + binary);
     r.expectEqual(parseNumber("%" + binary), wide, "parseNumber(\"%\" + binaryText(" + show(wide) + "))");
     r.expectEqual(parseNumber(" \t-" + decimalPlusWraps(0 - u, static_cast<unsigned>(i2 & 7))), wide,
                   "parseNumber of minus the digits of -v plus a multiple of 2^64, v = " + show(wide));
@@ -116,16 +120,16 @@ inline std::string check_text_routines(const uint8_t* data, size_t size) {
     for (const bool defaultFill : {false, true}) {
         const std::string padded = defaultFill ? padLeft(text, padWidth) : padLeft(text, padWidth, fill);
         const char f = defaultFill ? ' ' : fillChar;
-        const std::string what =
-            "padLeft(" + printable(text) + ", " + show(padWidth) + (defaultFill ? ")" : ", " + printable(fill) + ")");
+        const std::string what = "padLeft(" + printable(text) + ", " + show(padWidth) +
+                                 (defaultFill ? ")" : ", " + printable(fill) + ")");
         r.expectEqual(padded.size(), wanted, what + " length");
         if (wanted <= text.size()) {
             r.expect(text.compare(0, wanted, padded) == 0, what + " is not the start of the text");
         } else {
             const size_t extra = wanted - text.size();
-            r.expect(padded.compare(extra, std::string::npos, text) == 0 &&
-                         padded.find_first_not_of(f) >= extra,
-                     what + " is " + printable(padded));
+            r.expect(
+                padded.compare(extra, std::string::npos, text) == 0 && padded.find_first_not_of(f) >= extra,
+                what + " is " + printable(padded));
         }
     }
 
@@ -173,7 +177,8 @@ inline std::string check_text_routines(const uint8_t* data, size_t size) {
         r.expectEqual(fieldOf(joined, static_cast<int>(fields.size() + 1), sep), std::string(),
                       "fieldOf past the last field of " + printable(joined));
     }
-    r.expectEqual(fieldOf(text, i1 < 1 ? i1 : 0, sep), std::string(), "fieldOf with index " + show(i1 < 1 ? i1 : 0));
+    r.expectEqual(fieldOf(text, i1 < 1 ? i1 : 0, sep), std::string(),
+                  "fieldOf with index " + show(i1 < 1 ? i1 : 0));
     r.expectEqual(fieldOf(text, 1, ""), text, "fieldOf(text, 1, \"\")");
 
     // Cutting: a text cut anywhere and put together again is the text.
@@ -187,8 +192,8 @@ inline std::string check_text_routines(const uint8_t* data, size_t size) {
                  piece.size() == std::min(static_cast<size_t>(std::max(i2, 0)), rest.size()),
              "substring(" + printable(text) + ", " + show(i1) + ", " + show(i2) + ") is " + printable(piece) +
                  ", substringFrom " + printable(rest));
-    r.expectEqual(rest.size(), i1 <= 1 ? text.size()
-                                       : text.size() - std::min(text.size(), static_cast<size_t>(i1) - 1),
+    r.expectEqual(rest.size(),
+                  i1 <= 1 ? text.size() : text.size() - std::min(text.size(), static_cast<size_t>(i1) - 1),
                   "substringFrom(" + printable(text) + ", " + show(i1) + ") length");
 
     // Case: the C library's conversion in the C locale, and fixed points.
@@ -207,6 +212,7 @@ inline std::string check_text_routines(const uint8_t* data, size_t size) {
                 first = static_cast<int>(at) + 1;
         }
     }
-    r.expectEqual(findText(text, pattern), first, "findText(" + printable(text) + ", " + printable(pattern) + ")");
+    r.expectEqual(findText(text, pattern), first,
+                  "findText(" + printable(text) + ", " + printable(pattern) + ")");
     return r.message();
 }

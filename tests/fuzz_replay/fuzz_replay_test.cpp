@@ -26,9 +26,8 @@ struct Check {
 };
 
 const Check CHECKS[] = {
-    {"file_layer", check_file_layer},       {"number_entry", check_number_entry},
-    {"prefs", check_prefs},                 {"sprite_layout", check_sprite_layout},
-    {"text_routines", check_text_routines},
+    {"file_layer", check_file_layer},       {"number_entry", check_number_entry},   {"prefs", check_prefs},
+    {"sprite_layout", check_sprite_layout}, {"text_routines", check_text_routines},
 };
 
 const std::filesystem::path SOURCE_ROOT = PIXELSIEVE_SOURCE_DIR;
@@ -81,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Kept, FuzzReplay, ::testing::ValuesIn(allKeptInputs()),
 
 TEST(FuzzReplayInputs, EveryCheckHasKeptInputs) {
     for (const Check& check : CHECKS) {
-        EXPECT_FALSE(keptInputs(check.name).empty()) << "no kept inputs for " << check.name << " under "
-                                                      << SOURCE_ROOT;
+        EXPECT_FALSE(keptInputs(check.name).empty())
+            << "no kept inputs for " << check.name << " under " << SOURCE_ROOT;
     }
 }
 

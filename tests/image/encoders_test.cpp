@@ -72,8 +72,6 @@ protected:
             }
         }
     }
-
-
 };
 
 // libpng's own reader, independent of the writer: every pixel as a packed colour.

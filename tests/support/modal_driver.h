@@ -118,8 +118,8 @@ private:
     }
 
     QWidget* shown() const {
-        QWidget* w = watch_ == Watch::Popups ? QApplication::activePopupWidget()
-                                             : QApplication::activeModalWidget();
+        QWidget* w =
+            watch_ == Watch::Popups ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
         if (watch_ == Watch::Dialogs && qobject_cast<QDialog*>(w) == nullptr) return nullptr;
         return w;
     }
@@ -132,8 +132,8 @@ private:
             close(w);
             return;
         }
-        const auto known = std::find_if(handled_.begin(), handled_.end(),
-                                        [w](const Handled& h) { return h.widget == w; });
+        const auto known =
+            std::find_if(handled_.begin(), handled_.end(), [w](const Handled& h) { return h.widget == w; });
         if (known != handled_.end()) {
             // Answered but still open (the answer was refused): give up on it rather than hang.
             if (known->answered && known->since.elapsed() > 5000) {
@@ -161,9 +161,10 @@ private:
 
     void forgetWhenClosed(QWidget* w) {
         auto forget = [this, w] {
-            handled_.erase(std::remove_if(handled_.begin(), handled_.end(),
-                                          [w](const Handled& h) { return h.widget == w || h.widget.isNull(); }),
-                           handled_.end());
+            handled_.erase(
+                std::remove_if(handled_.begin(), handled_.end(),
+                               [w](const Handled& h) { return h.widget == w || h.widget.isNull(); }),
+                handled_.end());
         };
         if (auto* dialog = qobject_cast<QDialog*>(w))
             QObject::connect(dialog, &QDialog::finished, dialog, forget, Qt::SingleShotConnection);
