@@ -53,6 +53,18 @@ size_t sequenceLength(const std::string& text, size_t at) {
     return length;
 }
 
+// The text with the 26 ASCII letters from `from` on replaced by those from `to` on; every other
+// byte, UTF-8 sequences included, stays as it is.
+std::string withLettersMoved(const std::string& text, char from, char to) {
+    std::string result = text;
+    for (char& c : result) {
+        if (c >= from && c < from + 26) {
+            c = static_cast<char>(c - from + to);
+        }
+    }
+    return result;
+}
+
 }  // namespace
 
 std::string decimalText(int64_t value) { return std::to_string(value); }
@@ -158,25 +170,9 @@ std::string substringFrom(const std::string& text, int start) {
     return text.substr(static_cast<size_t>(from - 1));
 }
 
-std::string toLowerCase(const std::string& text) {
-    std::string result = text;
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
-}
+std::string toLowerCase(const std::string& text) { return withLettersMoved(text, 'A', 'a'); }
 
-std::string toUpperCase(const std::string& text) {
-    std::string result = text;
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
+std::string toUpperCase(const std::string& text) { return withLettersMoved(text, 'a', 'A'); }
 
 int findText(const std::string& text, const std::string& pattern) {
     if (text.empty() || pattern.empty()) {
