@@ -15,6 +15,8 @@
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/virtual_key_map_internal.h"
+#include "runtime/ui/wheel_notches.h"
 #include "runtime/ui/window_internal.h"
 
 #include <QApplication>
@@ -102,27 +104,19 @@ bool recordMouse(QEvent* event) {
     return false;
 }
 
-// Fine-grained wheels (touchpads) send fractions of a notch; the loop moves a fixed distance
-// per wheel notification, so only whole notches are handed out and the rest is kept, until the
-// wheel turns the other way.
-int takeWholeNotches(int* accumulator, int delta) {
-    if ((*accumulator < 0 && delta > 0) || (*accumulator > 0 && delta < 0)) *accumulator = 0;
-    *accumulator += delta;
-    const int notches = *accumulator / 120;
-    *accumulator -= notches * 120;
-    return notches * 120;
-}
-
-int verticalRemainder = 0;
-int horizontalRemainder = 0;
+// The loop moves a fixed distance per wheel notification, so only whole notches are handed
+// out; the rest of a fine-grained wheel's movement waits for the next turn.
+WheelNotches verticalNotches;
+WheelNotches horizontalNotches;
 
 bool recordWheel(QWheelEvent* wheel) {
     const int32_t flags = pointerFlags(wheel->buttons(), wheel->modifiers());
     const QPoint delta = wheel->angleDelta();
-    if (const int whole = takeWholeNotches(&verticalRemainder, delta.y()))
-        record(EventCode::RawMouseWheel, wheelParam(whole, flags));
-    if (const int whole = takeWholeNotches(&horizontalRemainder, delta.x()))
-        record(PlatformNotification::HorizontalWheel, wheelParam(whole, flags));
+    if (const int whole = verticalNotches.take(delta.y()))
+        record(EventCode::RawMouseWheel, wheelParam(whole * WheelNotches::UNITS_PER_NOTCH, flags));
+    if (const int whole = horizontalNotches.take(delta.x()))
+        record(PlatformNotification::HorizontalWheel,
+               wheelParam(whole * WheelNotches::UNITS_PER_NOTCH, flags));
     // A canvas that holds the keyboard focus reports the wheel as one of its own events.
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus->property("pixelsieveCanvas").toBool()) {
@@ -156,15 +150,15 @@ protected:
         switch (type) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
-            const int virtualKey = virtualKeyOf(key->key());
+            const int virtualKey = virtualKeyOf(*key);
             noteKeyPressed(virtualKey);
             record(PlatformNotification::KeyDown, virtualKey);
             return modalDepth() == 0 && translateShortcut(key);
         }
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
-            const int virtualKey = virtualKeyOf(key->key());
-            if (key->isAutoRepeat() || releaseIsAutoRepeat(virtualKey)) return false;
+            if (key->isAutoRepeat() || releaseIsAutoRepeat(key->nativeScanCode())) return false;
+            const int virtualKey = virtualKeyOf(*key);
             noteKeyReleased(virtualKey);
             record(PlatformNotification::KeyUp, virtualKey);
             return false;
