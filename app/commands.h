@@ -16,9 +16,10 @@ enum class LoopAction {
 // step the row scroll bar within its range. Each step ends in apply_position.
 [[nodiscard]] LoopAction poll_keys();
 
-// An Escape that is down now belongs to a dialog or popup that just closed (Escape cancels
+// An Escape that is down now belongs to a dialog or menu that just closed (Escape cancels
 // them): it does not quit until it has been released once. Called after every handler that
-// ran a modal dialog or popup, and when the loop starts (after the start-up messages).
+// ran a modal dialog or popup, when the runtime reports a closed menu, and when the loop starts
+// (after the start-up messages).
 void ignore_escape_until_released();
 
 // Dispatches one event that waitEvent returned.

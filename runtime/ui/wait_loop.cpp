@@ -9,7 +9,14 @@
 // - the wheel is recorded and eaten there, so no control scrolls by itself and the program's
 //   own handling of the wheel acts once; a canvas with the keyboard focus still gets it;
 // - paint requests from the window system (exposure) wake the loop; repaints the program asks
-//   for do not, so a held key steps once per repeat and not once per redraw.
+//   for do not, so a held key steps once per repeat and not once per redraw;
+// - a popup window of the program that hides (a menu of the bar, a popup menu, a control's own
+//   context menu), or the menu bar leaving its walk with the keys, wakes it with
+//   EventCode::MenuClosed: menus run inside Qt's dispatch, and without it the loop could not
+//   tell that the Escape it sees down has just closed one. It is handed out before anything
+//   else that waits, queued events included: the input that opened the menu (a right button
+//   press, say) is still waiting behind a menu that ran its own loop, and the key polling after
+//   it must already know.
 #include "runtime/ui/wait_internal.h"
 
 #include "runtime/ui/event_queue.h"
@@ -22,6 +29,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWheelEvent>
@@ -42,6 +50,8 @@ struct Notification {
 // cannot pile up; the oldest go first.
 constexpr size_t MAX_NOTIFICATIONS = 256;
 std::deque<Notification> notifications;
+
+bool menuClosed = false;
 
 void record(int32_t number, int32_t param1, int32_t param2 = 0) {
     if (notifications.size() >= MAX_NOTIFICATIONS) notifications.pop_front();
@@ -128,9 +138,24 @@ bool recordWheel(QWheelEvent* wheel) {
     return true;
 }
 
+// A popup that hides is a menu closing. So is Escape reaching a menu bar: the bar has the keyboard
+// only while it is walked with the keys (after Alt), and Escape leaves that walk.
+void noteClosedMenu(const QWidget* widget, const QEvent* event) {
+    if (event->type() == QEvent::Hide) {
+        if (widget->isWindow() && widget->windowType() == Qt::Popup) menuClosed = true;
+    } else if (event->type() == QEvent::KeyPress) {
+        const bool escape = static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape && qobject_cast<const QMenuBar*>(widget)) menuClosed = true;
+    }
+}
+
 class InputRecorder : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->isWidgetType()) {
+            noteClosedMenu(static_cast<QWidget*>(watched), event);
+            return false;
+        }
         if (!watched->isWindowType()) return false;
         const QEvent::Type type = event->type();
         switch (type) {
@@ -178,6 +203,12 @@ protected:
 
 InputRecorder* recorder = nullptr;
 
+int32_t handOutMenuClosed() {
+    menuClosed = false;
+    setPlatformNotification(EventCode::MenuClosed, 0, 0);
+    return EventCode::MenuClosed;
+}
+
 int32_t handOutNotification() {
     const Notification next = notifications.front();
     notifications.pop_front();
@@ -187,6 +218,7 @@ int32_t handOutNotification() {
 
 // timeoutMs < 0 waits without limit.
 int32_t waitFor(int timeoutMs) {
+    if (menuClosed) return handOutMenuClosed();
     if (const int32_t code = takeQueuedEvent()) return code;
     if (!notifications.empty()) return handOutNotification();
     if (!qApp) return 0;
@@ -204,6 +236,7 @@ int32_t waitFor(int timeoutMs) {
             if (timeoutMs > 0) wake.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
+        if (menuClosed) return handOutMenuClosed();
         if (!notifications.empty()) return handOutNotification();
         if (!eventQueueEmpty()) return takeQueuedEvent();
         if (timeoutMs >= 0 && (timeoutMs == 0 || deadline.hasExpired())) return 0;
@@ -228,4 +261,7 @@ void removeInputRecorder() {
     recorder = nullptr;
 }
 
-void discardPlatformNotifications() { notifications.clear(); }
+void discardPlatformNotifications() {
+    notifications.clear();
+    menuClosed = false;
+}

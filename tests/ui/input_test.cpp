@@ -1,10 +1,12 @@
 // Input as the program sees it: keys as virtual keys (one map for shortcuts, key state and the
-// canvas) and wheel notches.
+// canvas), wheel notches, closed menus.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QMenu>
 #include <QtTest/QTest>
 
+#include "runtime/ui/event_queue.h"
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
@@ -107,6 +109,24 @@ TEST_F(KeysTest, ShortcutsAndKeyStateUseTheSameCodes) {
     EXPECT_EQ(keySymbolsOf(VirtualKey::Left).keypad, 0xff96u);
     EXPECT_EQ(keySymbolsOf(VirtualKey::Down).keypad, 0xff99u);
     EXPECT_EQ(keySymbolsOf(VirtualKey::Escape).keypad, 0u);
+}
+
+// A menu that closes wakes the loop, ahead of what was already waiting: the key polling after
+// it must know that a key held now may have closed the menu.
+TEST_F(KeysTest, ClosedMenuIsHandedOutBeforeWhatWasWaiting) {
+    QMenu menu;
+    menu.addAction(QStringLiteral("item"));
+    menu.popup(QPoint(20, 20));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    takeEvents();
+    QTest::mouseMove(frame_->windowHandle(), QPoint(30, 30));  // a notification
+    postEvent(EventCode::Menu, 0, 9, 0);                       // and a queued event
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_EQ(pollEvent(0), EventCode::MenuClosed);
+    EXPECT_EQ(eventKind(), -1);
+    EXPECT_EQ(pollEvent(0), EventCode::Menu);
+    EXPECT_NE(pollEvent(0), EventCode::MenuClosed) << "once per closed menu";
 }
 
 TEST(DigitRowTest, EvdevKeycodesOfTheMainRow) {
