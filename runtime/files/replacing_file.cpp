@@ -1,11 +1,14 @@
 #include "runtime/files/replacing_file.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 
@@ -24,9 +27,22 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// Different in every process and thread, without anything that could throw; O_EXCL makes a
+// clash harmless, so the names need not be unpredictable.
+uint64_t engineSeed() {
+    uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        seed = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
+               (static_cast<uint64_t>(::getpid()) << 40) ^ reinterpret_cast<uintptr_t>(&seed);
+    }
+    return seed;
+}
+
 std::string randomSuffix() {
     static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 engine{std::random_device{}()};
+    thread_local std::mt19937_64 engine{engineSeed()};
     std::string suffix(8, 'x');
     for (char& c : suffix) {
         c = LETTERS[engine() % (sizeof LETTERS - 1)];

@@ -48,9 +48,8 @@ PrefStore& store() {
 }
 
 // The read-only rule: a settings file whose owner has no write permission is read-only for
-// everyone, root included, whatever the process could do to it. A file the process may not
-// write (another user's) is never rewritten either, although the folder might let the new file
-// be renamed over it.
+// everyone, root included, whatever the process could do to it. (A file the process may not
+// write, another user's, is refused by ReplacingFile as well.)
 bool ownerMayWrite(const struct stat& info) { return (info.st_mode & S_IWUSR) != 0; }
 
 // True when the settings file at `path` may be written: it is missing (and gets created), or
@@ -60,8 +59,7 @@ bool mayRewrite(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) {
         return errno == ENOENT;
     }
-    return S_ISREG(info.st_mode) && ownerMayWrite(info) &&
-           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    return S_ISREG(info.st_mode) && ownerMayWrite(info);
 }
 
 int openForReadingOnly(const std::string& path) {

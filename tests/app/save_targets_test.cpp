@@ -29,7 +29,7 @@ constexpr const char* SLICE_SIZE = "1000";
 // Smaller than anything a writer produces, so every save fails once it has begun writing.
 constexpr rlim_t SIZE_LIMIT = 16;
 // A save that blocks (a FIFO opened for writing) ends the child after this long.
-constexpr unsigned WATCHDOG_SECONDS = 60;
+constexpr unsigned WATCHDOG_SECONDS = 20;
 
 std::vector<uint8_t> counting_bytes() {
     std::vector<uint8_t> bytes(DATA_SIZE);

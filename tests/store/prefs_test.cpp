@@ -15,6 +15,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -271,22 +272,36 @@ void asUnprivileged(Check check) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-TEST_F(Prefs, AReadOnlyFileIsReadButNeverWritten) {
+// Also, run as root, a file of another user that its owner may write: the folder being open to
+// all must not let the new file be renamed over it.
+TEST_F(Prefs, AFileTheProcessMayNotWriteIsReadButNeverWritten) {
     const std::string original = "[Options]\nzoom=2\n";
     writeFile(ini_, original);
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
-    ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
-    const std::string ini = ini_;
-    asUnprivileged([&ini] {
-        if (openPrefs(ini) == 0 || selectPrefGroup("Options") != 1) {
-            return false;
+    std::vector<std::string> files = {ini_};
+    if (::geteuid() == 0) {
+        files.push_back(path("others.ini"));
+        writeFile(files.back(), original);
+        ASSERT_EQ(::chmod(files.back().c_str(), 0644), 0);
+    }
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    asUnprivileged([&files] {
+        bool ok = true;
+        for (const std::string& file : files) {
+            if (openPrefs(file) == 0 || selectPrefGroup("Options") != 1) {
+                return false;
+            }
+            ok = ok && readPrefInt("zoom", 0) == 2;
+            writePrefInt("zoom", 5);
+            closePrefs();
+            ok = ok && createPrefs(file) == 0;
         }
-        const bool read = readPrefInt("zoom", 0) == 2;
-        writePrefInt("zoom", 5);
-        closePrefs();
-        return read;
+        return ok;
     });
-    EXPECT_EQ(contentsOf(ini_), original);
+    for (const std::string& file : files) {
+        EXPECT_EQ(contentsOf(file), original) << file;
+    }
+    EXPECT_EQ(entryCount(), static_cast<long>(files.size()));
 }
 
 // Read-only is the owner's write permission, whoever runs the program: root, too, leaves such
