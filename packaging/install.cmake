@@ -18,19 +18,24 @@ find_program(PIXELSIEVE_GZIP gzip REQUIRED)
 set(pixelsieve_packaging_source ${CMAKE_CURRENT_LIST_DIR})
 set(pixelsieve_packaging_build ${CMAKE_BINARY_DIR}/packaging)
 
-# Installs a program with its manual page (packaging/man/NAME.1) and lists it among the binaries
-# the AppStream data says the package provides. Every program goes through here, so a program
-# without a manual page fails the configuration instead of shipping without one.
+# Installs a program target with its manual page (packaging/man/NAME.1, NAME being the file the
+# target builds) and lists it among the binaries the AppStream data says the package provides.
+# Every program goes through here, so a program without a manual page fails the configuration
+# instead of shipping without one.
 function(pixelsieve_install_program target)
-  set(page ${pixelsieve_packaging_source}/man/${target}.1)
+  get_target_property(program ${target} OUTPUT_NAME)
+  if(NOT program)
+    set(program ${target})
+  endif()
+  set(page ${pixelsieve_packaging_source}/man/${program}.1)
   if(NOT EXISTS ${page})
-    message(FATAL_ERROR "${target} has no manual page: write ${page}")
+    message(FATAL_ERROR "${program} has no manual page: write ${page}")
   endif()
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Debian ships manual pages compressed; -n keeps name and time out, so the archive is the
   # same on every build.
-  set(configured ${pixelsieve_packaging_build}/man/${target}.1)
+  set(configured ${pixelsieve_packaging_build}/man/${program}.1)
   configure_file(${page} ${configured} @ONLY)
   add_custom_command(OUTPUT ${configured}.gz
                      COMMAND ${PIXELSIEVE_GZIP} -9nkf ${configured}
@@ -38,7 +43,7 @@ function(pixelsieve_install_program target)
   add_custom_target(${target}_manual_page ALL DEPENDS ${configured}.gz)
   install(FILES ${configured}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-  set_property(GLOBAL APPEND PROPERTY PIXELSIEVE_INSTALLED_PROGRAMS ${target})
+  set_property(GLOBAL APPEND PROPERTY PIXELSIEVE_INSTALLED_PROGRAMS ${program})
 endfunction()
 
 pixelsieve_install_program(pixelsieve)

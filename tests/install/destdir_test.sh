@@ -72,6 +72,9 @@ appstreamcli validate --no-net "$metainfo" >"$INST_TMP/appstream.log" 2>&1 ||
 if grep -q '^[EW]:' "$INST_TMP/appstream.log"; then
     inst_fail "appstreamcli validate warns: $(cat "$INST_TMP/appstream.log")"
 fi
+# The whole tree as a software centre reads it: the metainfo with its desktop entry.
+appstreamcli validate-tree --no-net "$root" >"$INST_TMP/tree.log" 2>&1 ||
+    inst_fail "appstreamcli validate-tree: $(cat "$INST_TMP/tree.log")"
 python3 - "$metainfo" "$PIXELSIEVE_APP_ID" "$PIXELSIEVE_VERSION" "$PIXELSIEVE_PROGRAMS" <<'EOF' ||
 import sys, xml.etree.ElementTree as et
 path, app_id, version, programs = sys.argv[1:]

@@ -30,7 +30,7 @@ for section in KEYS MOUSE FILES; do
 done
 grep -q 'pv2\.ini' "$viewer" || inst_fail "pixelsieve.1 does not name pv2.ini"
 plain_source "$pages/pixelsieve.1" >"$INST_TMP/pixelsieve.plain"
-grep -hoE '(addMenuItem|addMenuTitle|openSubmenu|createCheckBox)\([^"]*"[^"]*"' "$PIXELSIEVE_SOURCE_DIR"/app/*.cpp |
+grep -rhoE --include='*.cpp' '(addMenuItem|addMenuTitle|openSubmenu|createCheckBox)\([^"]*"[^"]*"' "$PIXELSIEVE_SOURCE_DIR/app" |
     sed 's/^[^"]*"//; s/"$//' >"$INST_TMP/menu_texts"
 [ "$(wc -l <"$INST_TMP/menu_texts")" -ge 10 ] || inst_fail "found only $(wc -l <"$INST_TMP/menu_texts") menu texts in app/"
 while IFS= read -r text; do
