@@ -1,9 +1,12 @@
 #include "app/event_loop.h"
 
 #include "runtime/ui/events.h"
+#include "runtime/ui/menus.h"
 
 LoopAction loop_step(int32_t code) {
-    if (code == EventCode::MenuClosed) {
+    // A menu that is shown takes the keys, and one that just closed may have been closed by the
+    // Escape held now.
+    if (code == EventCode::MenuClosed || menuShown() != 0) {
         ignore_escape_until_released();
     }
     // Escape is tested before the event is handled: the event is then dropped.

@@ -4,8 +4,9 @@
 
 #include "app/commands.h"
 
-// One turn of the loop for what waitEvent returned: the key polling, then the event. A closed
-// menu first makes a held Escape wait for its release, since that press closed the menu.
+// One turn of the loop for what waitEvent returned: the key polling, then the event. While a
+// menu is shown, or when one has just closed, a held Escape first waits for its release: that
+// press belongs to the menu.
 [[nodiscard]] LoopAction loop_step(int32_t code);
 
 // Runs until the close box, "Quit" or Escape (Quit).

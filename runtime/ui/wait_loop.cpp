@@ -29,7 +29,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWheelEvent>
@@ -138,14 +137,14 @@ bool recordWheel(QWheelEvent* wheel) {
     return true;
 }
 
-// A popup that hides is a menu closing. So is Escape reaching a menu bar: the bar has the keyboard
-// only while it is walked with the keys (after Alt), and Escape leaves that walk.
+// A popup that hides is a menu closing. So is Escape reaching a menu bar walked with the keys
+// (after Alt): it ends the walk.
 void noteClosedMenu(const QWidget* widget, const QEvent* event) {
     if (event->type() == QEvent::Hide) {
         if (widget->isWindow() && widget->windowType() == Qt::Popup) menuClosed = true;
     } else if (event->type() == QEvent::KeyPress) {
         const bool escape = static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
-        if (escape && qobject_cast<const QMenuBar*>(widget)) menuClosed = true;
+        if (escape && menuBarWalked(widget)) menuClosed = true;
     }
 }
 

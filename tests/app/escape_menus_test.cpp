@@ -78,6 +78,19 @@ TEST_F(EscapeOverMenusTest, EscapeThatClosesAPullDownDoesNotQuit) {
     expect_second_escape_quits();
 }
 
+// Escape is down on the keyboard before the menu has had the press: the loop, woken by anything
+// else meanwhile, must not end the program under the menu.
+TEST_F(EscapeOverMenusTest, EscapeDownWhileAMenuIsShownBelongsToTheMenu) {
+    QMenu* file = open_title("File");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(drain(), LoopAction::Continue);
+    noteKeyPressed(VirtualKey::Escape);
+    EXPECT_EQ(loop_step(0), LoopAction::Continue);
+    QTest::keyClick(file, Qt::Key_Escape);
+    EXPECT_EQ(drain(), LoopAction::Continue);
+    expect_second_escape_quits();
+}
+
 TEST_F(EscapeOverMenusTest, EscapeClosesTheZoomSubmenuThenViewAndOnlyAThirdQuits) {
     QMenu* view = open_title("View");
     ASSERT_NE(view, nullptr);

@@ -11,7 +11,7 @@ e2e_setup
 shell_start_on_bits
 
 e2e_key ctrl+g
-e2e_poll 10 shell_canvas_shows 1 1 grid || e2e_fail "grid: $(cat "$E2E_TMP/check.log")"
+e2e_poll "$E2E_TIMEOUT" shell_canvas_shows 1 1 grid || e2e_fail "grid: $(cat "$E2E_TMP/check.log")"
 
 read -r ox oy < <(e2e_window_origin "$wid")
 

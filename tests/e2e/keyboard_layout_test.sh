@@ -21,7 +21,7 @@ e2e_key ctrl+ampersand
 e2e_wait_title "$wid" "Pixelsieve 2c,x1"
 e2e_key ctrl+eacute
 e2e_wait_title "$wid" "Pixelsieve 2c,x2"
-e2e_poll 10 shell_canvas_shows 1 2 || e2e_fail "zoom 2: $(cat "$E2E_TMP/check.log")"
+e2e_poll "$E2E_TIMEOUT" shell_canvas_shows 1 2 || e2e_fail "zoom 2: $(cat "$E2E_TMP/check.log")"
 
 # Multi columns and grid; the settings written at the end show both.
 e2e_key ctrl+m

@@ -24,7 +24,7 @@ e2e_log "width $wide after KP_Right, $narrower after KP_Left"
 # Num Lock on: the key where KP_Right sits types 6; the width stays.
 e2e_key Num_Lock
 if command -v xset >/dev/null; then
-    e2e_poll 10 numlock_on || e2e_fail "Num Lock did not come on"
+    e2e_poll "$E2E_TIMEOUT" numlock_on || e2e_fail "Num Lock did not come on"
 fi
 e2e_hold_key KP_Right 1
 [ "$(shell_shown_width 1)" = "$narrower" ] || e2e_fail "with Num Lock on the keypad key stepped the width"

@@ -33,8 +33,8 @@ shell_canvas_shows() {
 # has stopped changing.
 shell_shown_width() {
     local zoom=$1 last="" width=""
-    local i
-    for ((i = 0; i < 50; i++)); do
+    local end=$((SECONDS + E2E_TIMEOUT))
+    while ((SECONDS < end)); do
         e2e_screenshot_rgb "$SHELL_SHOT"
         width=$(python3 "$SHELL_CHECK" --find-width "$SHELL_SHOT" "$cx" "$cy" "$E2E_WORK/bits.bin" "$zoom" 2>/dev/null || true)
         if [ -n "$width" ] && [ "$width" = "$last" ]; then
@@ -66,7 +66,7 @@ _shell_menus_are() { [ "$(shell_open_menus)" = "$1" ]; }
 
 # Polls until exactly N menus are open.
 shell_wait_menus() {
-    e2e_poll 10 _shell_menus_are "$1" || e2e_fail "expected $1 open menus, found $(shell_open_menus)"
+    e2e_poll "$E2E_TIMEOUT" _shell_menus_are "$1" || e2e_fail "expected $1 open menus, found $(shell_open_menus)"
 }
 
 # Keeps the pointer moving over the canvas for about SECONDS, so that events keep reaching the

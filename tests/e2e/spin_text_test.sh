@@ -64,15 +64,15 @@ narrowed() {
     e2e_screenshot_rgb "$SHELL_SHOT"
     python3 "$SHELL_CHECK" "$SHELL_SHOT" "$cx" "$cy" "$E2E_TMP/from1.bin" 1 1 2>"$E2E_TMP/check.log"
 }
-e2e_poll 20 narrowed || e2e_fail "width 1 from byte 1 is not shown: $(cat "$E2E_TMP/check.log")"
+e2e_poll "$E2E_TIMEOUT" narrowed || e2e_fail "width 1 from byte 1 is not shown: $(cat "$E2E_TMP/check.log")"
 spin_text_settled "$E2E_TMP/clamped.raw"
 
 # The same field with 1 typed into it.
 spin_type 1
-e2e_poll 10 text_settles_as "$E2E_TMP/clamped.raw" ||
+e2e_poll "$E2E_TIMEOUT" text_settles_as "$E2E_TMP/clamped.raw" ||
     e2e_fail "the field showed something else after the clamp than with 1 typed"
 same_shots "$E2E_TMP/five.raw" "$E2E_TMP/clamped.raw" && e2e_fail "the field reads the same with 5 and with 1"
-e2e_poll 10 narrowed || e2e_fail "typing 1 changed the view: $(cat "$E2E_TMP/check.log")"
+e2e_poll "$E2E_TIMEOUT" narrowed || e2e_fail "typing 1 changed the view: $(cat "$E2E_TMP/check.log")"
 
 shell_quit_and_expect_settings 1 0 0 0
 e2e_log "passed"
