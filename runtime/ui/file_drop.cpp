@@ -9,7 +9,7 @@
 #include "runtime/ui/control_record.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
-#include "runtime/ui/file_uri.h"
+#include "runtime/files/file_uri.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>

@@ -1,5 +1,5 @@
 // Input as the program sees it: keys as virtual keys (one map for shortcuts, key state and the
-// canvas), wheel notches, and the names of dropped files.
+// canvas), wheel notches, closed menus.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
@@ -7,7 +7,6 @@
 #include <QtTest/QTest>
 
 #include "runtime/ui/event_queue.h"
-#include "runtime/ui/file_uri.h"
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
@@ -150,26 +149,6 @@ TEST(WheelNotchesTest, WholeNotchesAndTheRestKept) {
     EXPECT_EQ(wheel.take(1000), 8);  // 1000: 8 notches, 40 kept
     EXPECT_EQ(wheel.take(80), 1);
     EXPECT_EQ(wheel.take(-2147483647), -17895697);
-}
-
-TEST(FileUriTest, LocalNamesAreTakenByteForByte) {
-    EXPECT_EQ(localPathOfFileUri("file:///tmp/a%20b.bin"), "/tmp/a b.bin");
-    EXPECT_EQ(localPathOfFileUri("file:///tmp/%FF%fe.bin"), "/tmp/\xff\xfe.bin");
-    EXPECT_EQ(localPathOfFileUri("file:///tmp/raw\xff.bin"), "/tmp/raw\xff.bin") << "left unescaped";
-    EXPECT_EQ(localPathOfFileUri("FILE://localhost/x/%"), "/x/%") << "a lone % stays";
-    EXPECT_EQ(localPathOfFileUri("file:/x/y%2"), "/x/y%2");
-    EXPECT_EQ(localPathOfFileUri("file:///x/a%23b?query#part"), "/x/a#b");
-    EXPECT_EQ(localPathOfFileUri("file://elsewhere.example/x"), std::nullopt);
-    EXPECT_EQ(localPathOfFileUri("https://example.org/x"), std::nullopt);
-    EXPECT_EQ(localPathOfFileUri("file:///x/a%00b"), std::nullopt);
-    EXPECT_EQ(localPathOfFileUri("file://"), std::nullopt);
-    EXPECT_EQ(localPathOfFileUri("file:relative"), std::nullopt);
-
-    EXPECT_EQ(localPathsOfUriList("# from a file manager\r\nfile:///a\r\nfile:///b%0A\r\n"),
-              (std::vector<std::string>{"/a", "/b\n"}));
-    EXPECT_EQ(localPathsOfUriList("file:///a\nfile:///b"), (std::vector<std::string>{"/a", "/b"}));
-    EXPECT_EQ(localPathsOfUriList("file:///a\r\nhttp://x/b\r\n"), std::nullopt) << "all or nothing";
-    EXPECT_EQ(localPathsOfUriList("# nothing\r\n\r\n"), std::nullopt);
 }
 
 }  // namespace

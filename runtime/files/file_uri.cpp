@@ -1,4 +1,4 @@
-#include "runtime/ui/file_uri.h"
+#include "runtime/files/file_uri.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #pragma once
-// Local file names out of a dropped "text/uri-list", byte for byte. Internal to runtime/ui; no
-// toolkit type, so that the rules are tested on their own.
+// Local file names out of a "text/uri-list" (what a drag and drop of files carries), byte for
+// byte.
 //
 // Qt turns the list into URLs through UTF-8 text, which replaces every byte of a name that is
 // not valid UTF-8 and makes such a file impossible to open. The names are therefore taken from
