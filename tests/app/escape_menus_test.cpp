@@ -160,11 +160,4 @@ TEST_F(EscapeOverMenusTest, EscapeThatLeavesTheMenuBarsKeyboardWalkDoesNotQuit) 
     expect_second_escape_quits();
 }
 
-// Without a menu, Escape still ends the program at the next turn of the loop.
-TEST_F(EscapeOverMenusTest, EscapeWithNoMenuOpenQuits) {
-    noteKeyPressed(VirtualKey::Escape);
-    EXPECT_EQ(loop_step(0), LoopAction::Quit);
-    noteKeyReleased(VirtualKey::Escape);
-}
-
 }  // namespace
