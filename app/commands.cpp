@@ -2,6 +2,7 @@
 
 #include "app/image_export.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/binary_slice.h"
@@ -89,6 +90,7 @@ bool load_and_show(const std::string& path) {
     targets.last_file_name = &shell_state.last_file_name;
     targets.row_width = shell_state.row_width;
     targets.row_scroll_bar = RowScrollBar;
+    targets.before_release = stop_picture_scan;
     if (!load_data_file(path, loaded_data, targets)) {
         return false;
     }
@@ -178,6 +180,9 @@ void handle_control(int control, int32_t kind) {
 
 LoopAction handle_command(int command) {
     LoopAction action = LoopAction::Continue;
+    if (command != CmdSuggestWidth) {
+        end_width_suggestions();
+    }
     switch (command) {
         case CmdQuit:
             action = LoopAction::Quit;
@@ -237,6 +242,15 @@ LoopAction handle_command(int command) {
                 shell_state.jump_row = -1;
             }
             break;
+        case CmdSuggestWidth:
+            suggest_width();
+            ignore_escape_until_released();
+            break;
+        case CmdNextPicture:
+        case CmdPreviousPicture:
+            jump_to_picture(command == CmdNextPicture);
+            ignore_escape_until_released();
+            break;
         default:
             break;
     }
@@ -257,6 +271,9 @@ LoopAction handle_event(int32_t code) {
             return handle_command(eventObject());
         case EventCode::CloseWindow:
             return LoopAction::Quit;
+        case EventCode::TaskDone:
+            picture_scan_done(eventObject());
+            return LoopAction::Continue;
         default:
             return LoopAction::Continue;
     }
