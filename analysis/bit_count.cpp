@@ -12,7 +12,9 @@ inline uint64_t load64(const uint8_t* p) {
 
 }  // namespace
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+// The loader runs the clones' resolver before a sanitizer's runtime is up; an instrumented
+// resolver then crashes at start.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
 #else
 #define PIXELSIEVE_BIT_CLONES

@@ -100,6 +100,21 @@ TEST(ScanWorkerTest, FindsWhatOneCallFindsAndReportsItsEndOnce) {
     EXPECT_TRUE(mail.progress_seen().empty());
 }
 
+// The shell also asks done() by itself (a command that finds the scan over), with no news in
+// between to order the two threads: the flag alone must make the result safe to take.
+TEST(ScanWorkerTest, ItsEndCanBePolledWithoutTheNews) {
+    const std::vector<uint8_t> bytes = fonts_in_code();
+    ScanWorker worker(nullptr, nullptr);
+    worker.start(bytes, ScanOptions{}, 2);
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    while (!worker.done() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(1ms);
+    }
+    const auto regions = worker.take();
+    ASSERT_TRUE(regions.has_value());
+    EXPECT_EQ(*regions, scan_regions(bytes, ScanOptions{}));
+}
+
 TEST(ScanWorkerTest, ProgressNewsIsTaggedRisingAndWithinRange) {
     const std::unique_ptr<std::vector<uint8_t>> bytes = large_file(1u << 20);
     Mailbox mail;
