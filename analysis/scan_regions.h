@@ -10,9 +10,9 @@
 // padding instructions out: their columns are constant or random, so they add nothing. Regions
 // are the runs of cells that share a width, trimmed to the rows that carry the picture.
 //
-// The score of a region is the best kappa (see width_candidates.h for the scale: 0 = no
-// structure, 1 = every row equals the one above) that any of its windows reached at the
-// region's width, measured against the column densities.
+// The score of a region is the best column agreement (column_agreement.h; kappa's scale: 0 = no
+// structure, 1 = every row equals the one above) that any window behind its cells reached at the
+// region's width. Fonts of thin 8x8 glyphs score about 0.25, filled icons 0.6 to 0.9.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -33,8 +33,10 @@ struct PictureRegion {
 };
 
 struct ScanOptions {
-    // Regions whose score is below this are not reported.
-    double min_score = 0.5;
+    // Windows judged below this count as no picture, so every region reported scores at least
+    // this (a region may end where its windows weaken). The default keeps all that the scan's
+    // own thresholds accept.
+    double min_score = 0;
     // Widths tried: 1..max_width (clamped to 1..MAX_ROW_WIDTH).
     int max_width = MAX_ROW_WIDTH;
     // The part examined, clamped to the span. Regions are cut at its ends; the bytes around it

@@ -280,12 +280,16 @@ std::vector<uint8_t> machine_code(size_t bytes, std::vector<std::string>* missin
 }
 
 std::vector<uint8_t> compressed_data(size_t bytes, std::vector<std::string>* missing) {
+    // Gzipped manual pages and console fonts, stored as they are.
+    std::vector<std::string> files{"/usr/share/man/man1/bash.1.gz",
+                                   "/usr/share/doc/cmake/changelog.Debian.gz"};
+    for (const char* set : {"Lat15", "Lat2", "Lat7", "Uni1", "Uni2", "Uni3", "CyrSlav", "CyrAsia", "Greek",
+                            "Hebrew", "FullCyrAsia", "FullGreek", "CyrKoi", "FullCyrSlav"})
+        for (const char* face : {"Terminus32x16", "TerminusBold32x16", "Terminus28x14", "TerminusBold28x14",
+                                 "Terminus24x12", "VGA32x16", "Fixed18", "Terminus22x11"})
+            files.push_back(std::string(FONT_DIR) + set + "-" + face + ".psf.gz");
     std::vector<uint8_t> data;
-    for (const char* f :
-         {"/usr/share/man/man1/bash.1.gz", "/usr/share/consolefonts/Uni3-Terminus32x16.psf.gz",
-          "/usr/share/consolefonts/Lat15-Terminus32x16.psf.gz", "/usr/share/doc/cmake/changelog.Debian.gz",
-          "/usr/share/consolefonts/FullCyrAsia-TerminusBold32x16.psf.gz",
-          "/usr/share/consolefonts/Uni2-Terminus32x16.psf.gz"}) {
+    for (const auto& f : files) {
         if (data.size() >= bytes) break;
         const auto gz = read_bytes(f);
         if (!gz) {

@@ -62,3 +62,41 @@ inline double reference_row_prediction(const std::vector<uint8_t>& bytes, uint64
     if (base_bits < 1) return 0;
     return std::clamp(1 - full_bits / base_bits, 0.0, 1.0);
 }
+
+// Every placement of the pattern, pixel by pixel, in the order find_pattern promises.
+inline std::vector<PatternHit> reference_find(const std::vector<uint8_t>& bytes, const Pattern& pattern,
+                                              const FindOptions& options) {
+    std::vector<PatternHit> hits;
+    const int w = pattern.width, h = pattern.height, row = options.row_width;
+    auto shown_bit = [&](uint64_t byte, int bit, int form) {
+        uint8_t b = bytes[byte];
+        if (form & 4) b = static_cast<uint8_t>((b << 4) | (b >> 4));
+        int index = bit;
+        if (form & 2) index = 7 - bit;
+        int value = (b >> (7 - index)) & 1;
+        if (form & 1) value ^= 1;
+        return value;
+    };
+    const uint64_t end = std::min<uint64_t>(options.end, bytes.size());
+    for (uint64_t offset = options.begin; offset < end; ++offset)
+        for (int bit = 0; bit < 8 && bit + w <= 8 * row; ++bit)
+            for (int form = 0; form < (options.all_forms ? PATTERN_FORM_COUNT : 1); ++form) {
+                int errors = 0;
+                bool fits = true;
+                for (int r = 0; r < h && fits; ++r)
+                    for (int c = 0; c < w && fits; ++c) {
+                        const uint64_t linear =
+                            (offset + static_cast<uint64_t>(r) * static_cast<uint64_t>(row)) * 8 +
+                            static_cast<uint64_t>(bit + c);
+                        if (linear / 8 >= bytes.size()) {
+                            fits = false;
+                            break;
+                        }
+                        errors += shown_bit(linear / 8, static_cast<int>(linear % 8), form) !=
+                                  pattern.pixels[static_cast<size_t>(r * w + c)];
+                    }
+                if (fits && errors <= std::max(0, options.max_errors))
+                    hits.push_back({offset, bit, errors, static_cast<PatternForm>(form)});
+            }
+    return hits;
+}
