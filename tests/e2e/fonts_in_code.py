@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
-"""Writes a file of real fonts inside real machine code and prints where the fonts lie.
+"""Writes a real font inside real machine code and prints where the font lies.
 
     fonts_in_code.py OUTPUT
 
-The code is the .text section of /usr/bin/bash; the fonts are console fonts of the
-console-setup-linux package: a run of 16 x 32 glyphs (rows of 2 bytes) and a run of 8 x 16 glyphs
-(rows of 1 byte), each starting with a glyph whose top row has ink, so that where each picture
-begins is plain to see. The layout matches tests/support/embedded_pictures.h:
+The code is the .text section of /usr/bin/bash; the font is a console font of the
+console-setup-linux package, 16 x 32 glyphs (rows of 2 bytes), as a run that starts with a glyph
+whose top row has ink (a vertical bar), so that where the picture begins is plain to see. The
+start matches the first font of tests/support/embedded_pictures.h:
 
-    6000 bytes of code, the wide font, 70000 bytes of code, the narrow font, 12000 bytes of code
+    6000 bytes of code, the font, 20000 bytes of code
 
-Prints one line per font: "START WIDTH END".
+Prints "START WIDTH END".
 """
 import gzip
 import struct
@@ -18,7 +18,6 @@ import sys
 
 CODE_FILE = "/usr/bin/bash"
 WIDE_FONT = "/usr/share/consolefonts/Lat15-Terminus32x16.psf.gz"
-NARROW_FONT = "/usr/share/consolefonts/Lat15-VGA16.psf.gz"
 
 
 def elf_text(path):
@@ -49,10 +48,11 @@ def read_psf(path):
     return (width + 7) // 8, height, d[header:header + size * count]
 
 
-def glyph_run(font, first, count):
+def glyphs_from(font, first):
+    """The glyphs from `first` to the end of the font, then the printable ASCII ones."""
     row_bytes, height, bitmap = font
     size = row_bytes * height
-    return bitmap[first * size:(first + count) * size]
+    return bitmap[first * size:] + bitmap[33 * size:127 * size]
 
 
 def code(text, start, length):
@@ -61,13 +61,11 @@ def code(text, start, length):
 
 def main():
     text = elf_text(CODE_FILE)
-    wide, narrow = read_psf(WIDE_FONT), read_psf(NARROW_FONT)
+    wide = read_psf(WIDE_FONT)
     pieces = [
         (code(text, 40000, 6000), None),
-        (glyph_run(wide, 176, 80) + glyph_run(wide, 33, 94), wide[0]),
-        (code(text, 120000, 70000), None),
-        (glyph_run(narrow, 176, 80) + glyph_run(narrow, 33, 94), narrow[0]),
-        (code(text, 300000, 12000), None),
+        (glyphs_from(wide, 179), wide[0]),
+        (code(text, 120000, 20000), None),
     ]
     out = bytearray()
     for data, width in pieces:
