@@ -18,14 +18,6 @@ inline uint64_t load64(const uint8_t* p) {
 
 }  // namespace
 
-// The loader runs the clones' resolver before a sanitizer's runtime is up; an instrumented
-// resolver then crashes at start.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
-#else
-#define PIXELSIEVE_BIT_CLONES
-#endif
-
 PIXELSIEVE_BIT_CLONES uint64_t count_bits(const uint8_t* bytes, size_t n) {
     uint64_t total = 0;
     size_t i = 0;
@@ -82,10 +74,9 @@ __attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differe
             sum = _mm512_add_epi64(sum, _mm512_popcnt_epi64(_mm512_xor_si512(lanes, own[k])));
         }
         const int take = std::min(8, max_width - w0 + 1);
-        const __m256i counts = _mm512_cvtepi64_epi32(sum);
-        alignas(32) uint32_t lane_counts[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lane_counts), counts);
-        std::memcpy(out + (w0 - 1), lane_counts, static_cast<size_t>(take) * sizeof(uint32_t));
+        alignas(64) uint64_t lane_counts[8];
+        _mm512_store_si512(lane_counts, sum);
+        for (int j = 0; j < take; ++j) out[w0 - 1 + j] = static_cast<uint32_t>(lane_counts[j]);
     }
 }
 

@@ -5,6 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
+// Compiles a hot function twice, with and without the population-count instruction; the loader
+// picks the one the processor supports. Not under a sanitizer: the loader runs the clones'
+// resolver before the sanitizer's runtime is up, and an instrumented resolver crashes there.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
+#else
+#define PIXELSIEVE_BIT_CLONES
+#endif
+
 // Set bits in n bytes.
 [[nodiscard]] uint64_t count_bits(const uint8_t* bytes, size_t n);
 // Bits that differ between a[0..n) and b[0..n).

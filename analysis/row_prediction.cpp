@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/bit_count.h"
+
 namespace {
 
 // Planes of 64 pixels, bit 63 = leftmost.
@@ -54,7 +56,8 @@ uint64_t load_be64(const uint8_t* p) {
 
 }  // namespace
 
-double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
+PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin,
+                                                  uint64_t length, int width) {
     if (width < 1 || begin >= bytes.size()) return 0;
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);

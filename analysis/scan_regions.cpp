@@ -11,7 +11,7 @@
 // the cell alone (so that any split of the file into pieces gives the same cells):
 //  1. Cell statistics: set bits, and for every width the bits that differ from the bytes that
 //     width further on.
-//  2. Windows of 2, 4, 8 and 32 cells propose their best widths by agreement (cheap, from the
+//  2. Windows of 2, 4, 8 and 24 cells propose their best widths by agreement (cheap, from the
 //     cell statistics); a proposal that passes the gate is checked with the column agreement, the
 //     measure that tells pictures from tables and padding, and accepted above a threshold that
 //     rises as the rows per column fall.
@@ -34,7 +34,7 @@ struct WindowKind {
 };
 constexpr WindowKind WINDOW_KINDS[] = {
     {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
-constexpr uint64_t LARGEST_WINDOW = 32;
+constexpr uint64_t LARGEST_WINDOW = 24;
 // A cell between kept cells of its width, this many cells away at most, keeps the width.
 constexpr uint64_t BRIDGE_CELLS = 32;
 // Context each block computes around its own cells so that every answer inside is complete.
@@ -46,6 +46,10 @@ constexpr double ACCEPT_BASE = 0.2;
 constexpr double ACCEPT_SPREAD = 1.2;
 // The agreement of a cell's own bytes (kappa against the window's density) that makes it strong.
 constexpr double CELL_MIN = 0.12;
+// A window whose best proposal checks below this share of the bar is rejected at once.
+constexpr double REJECT_SHARE = 0.6;
+// The bytes of a window that row prediction looks at when it chooses between widths.
+constexpr uint64_t PREDICTION_SAMPLE = 512;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
 
@@ -59,6 +63,11 @@ struct Label {
     double score = 0;
     double density = 0;  // of the window that gave the label
 };
+
+void add_rows(uint32_t* __restrict out, const uint32_t* __restrict before, const uint32_t* __restrict diffs,
+              size_t n) {
+    for (size_t i = 0; i < n; ++i) out[i] = before[i] + diffs[i];
+}
 
 // Everything about the cells [first, first + count), absolute cell indices.
 class CellView {
@@ -89,9 +98,7 @@ public:
                         static_cast<uint32_t>(pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
                 }
             }
-            uint32_t* row = &diff_prefix_[(k + 1) * w];
-            const uint32_t* before = &diff_prefix_[k * w];
-            for (size_t i = 0; i < w; ++i) row[i] = before[i] + diffs[i];
+            add_rows(&diff_prefix_[(k + 1) * w], &diff_prefix_[k * w], diffs.data(), w);
         }
     }
 
@@ -146,30 +153,43 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
     const double spread = 2 * density * (1 - density);
     if (spread < 1e-3) return {};
 
-    // The two widths with the fewest differing bits, i.e. the best agreement (kappa against the
+    // The three widths with the fewest differing bits, i.e. the best agreement (kappa against the
     // window's density), if they pass the gate.
     const int top = std::min<int>({kind.max_width, max_width, static_cast<int>(n / 8)});
     const bool inside = start + n + static_cast<uint64_t>(top) <= view.data_size();
     const double limit = (1 - kind.gate) * 8.0 * static_cast<double>(n) * spread;
-    int best[2] = {0, 0};
-    double fewest[2] = {limit, limit};
+    int best[3] = {0, 0, 0};
+    double fewest[3] = {limit, limit, limit};
+    auto offer = [&](int w, double d) {
+        if (d >= fewest[2]) return;
+        int k = 2;
+        while (k > 0 && d < fewest[k - 1]) {
+            best[k] = best[k - 1];
+            fewest[k] = fewest[k - 1];
+            --k;
+        }
+        best[k] = w;
+        fewest[k] = d;
+    };
     const uint32_t* lo = view.differing_row(cell);
     const uint32_t* hi = view.differing_row(cell + kind.cells);
-    for (int w = 1; w <= top; ++w) {
-        double d = static_cast<double>(hi[w - 1] - lo[w - 1]);
-        if (!inside) {
+    if (inside) {
+        // Whole windows: every width has n pairs, so counts compare directly (the hot loop).
+        const uint32_t ceiling = static_cast<uint32_t>(std::min(limit, 4e9));
+        uint32_t third = ceiling;
+        for (int w = 1; w <= top; ++w) {
+            const uint32_t d = hi[w - 1] - lo[w - 1];
+            if (d < third) {
+                offer(w, static_cast<double>(d));
+                third = static_cast<uint32_t>(std::min(fewest[2], 4e9));
+            }
+        }
+    } else {
+        for (int w = 1; w <= top; ++w) {
             const uint64_t pairs = view.pairs(start, n, w);
             if (pairs == 0) continue;
-            d *= static_cast<double>(n) / static_cast<double>(pairs);
-        }
-        if (d < fewest[0]) {
-            best[1] = best[0];
-            fewest[1] = fewest[0];
-            best[0] = w;
-            fewest[0] = d;
-        } else if (d < fewest[1]) {
-            best[1] = w;
-            fewest[1] = d;
+            offer(w, static_cast<double>(hi[w - 1] - lo[w - 1]) * static_cast<double>(n) /
+                         static_cast<double>(pairs));
         }
     }
     if (best[0] == 0) return {};
@@ -180,6 +200,9 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
     for (int proposal : best) {
         if (proposal == 0) continue;
         const double score = column_agreement(bytes, start, n, proposal);
+        // Tables and padding agree by their columns alone: when the best proposal checks far
+        // below the bar, the weaker ones are not worth checking.
+        if (proposal == best[0] && score < REJECT_SHARE * acceptance(n, proposal)) return {};
         if (score >= acceptance(n, proposal) && score >= min_score) accepted.push_back({proposal, score});
     }
     if (accepted.empty()) return {};
