@@ -85,12 +85,13 @@ void mirror_box_to_mark(int box, int command) {
 }  // namespace
 
 bool load_and_show(const std::string& path) {
+    // The picture scan reads the loaded data in place: it stops before a load may replace it.
+    stop_picture_scan();
     LoadTargets targets;
     targets.last_folder = &shell_state.last_folder;
     targets.last_file_name = &shell_state.last_file_name;
     targets.row_width = shell_state.row_width;
     targets.row_scroll_bar = RowScrollBar;
-    targets.before_release = stop_picture_scan;
     if (!load_data_file(path, loaded_data, targets)) {
         return false;
     }

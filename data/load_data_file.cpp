@@ -40,9 +40,6 @@ void prefer_large_pages(uint8_t* block, size_t size) {
 }  // namespace
 
 bool load_data_file(const std::string& path, DataBuffer& data, const LoadTargets& targets) {
-    if (targets.before_release != nullptr) {
-        targets.before_release();
-    }
     data.release();
 
     // The size is checked as the 64-bit value it is: narrowing it first would let a file above

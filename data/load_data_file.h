@@ -17,9 +17,6 @@ struct LoadTargets {
     std::string* last_file_name = nullptr;  // set to the name part, extension included
     int32_t row_width = 1;                  // the row scroll bar's maximum becomes len / row_width
     int row_scroll_bar = 1;
-    // Called right before the old block is released, for whoever still reads it (the picture
-    // scan's worker thread) to stop. None: nothing is called.
-    void (*before_release)() = nullptr;
 };
 
 // Replaces `data` (the old block is freed first) with the whole file `path` followed by 16 zero
