@@ -2,6 +2,7 @@
 
 #include "app/image_export.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/binary_slice.h"
@@ -84,10 +85,15 @@ void mirror_box_to_mark(int box, int command) {
 }  // namespace
 
 bool load_and_show(const std::string& path) {
-    const LoadResult result = load_data_file(path, loaded_data);
+    DataBuffer fresh;
+    const LoadResult result = load_data_file(path, fresh);
     if (!result.loaded) {
         return false;
     }
+    // The picture scan reads the loaded data in place: it stops before the data is replaced. A
+    // failed load leaves both alone.
+    stop_picture_scan();
+    loaded_data = std::move(fresh);
     shell_state.last_folder = result.folder;
     shell_state.last_file_name = result.name;
     // The range follows the new length; the position, row_offset and the fine offset stay until
@@ -181,6 +187,9 @@ void handle_control(int control, int32_t kind) {
 
 LoopAction handle_command(int command) {
     LoopAction action = LoopAction::Continue;
+    if (command != CmdSuggestWidth) {
+        end_width_suggestions();
+    }
     switch (command) {
         case CmdQuit:
             action = LoopAction::Quit;
@@ -240,6 +249,15 @@ LoopAction handle_command(int command) {
                 shell_state.jump_row = -1;
             }
             break;
+        case CmdSuggestWidth:
+            suggest_width();
+            ignore_escape_until_released();
+            break;
+        case CmdNextPicture:
+        case CmdPreviousPicture:
+            jump_to_picture(command == CmdNextPicture);
+            ignore_escape_until_released();
+            break;
         default:
             break;
     }
@@ -261,6 +279,9 @@ LoopAction handle_event(int32_t code) {
             return handle_command(eventObject());
         case EventCode::CloseWindow:
             return LoopAction::Quit;
+        case EventCode::TaskDone:
+            picture_scan_done(eventObject());
+            return LoopAction::Continue;
         default:
             return LoopAction::Continue;
     }
