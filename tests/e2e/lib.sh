@@ -11,9 +11,11 @@
 #   e2e_key KEYS / e2e_hold_key KEY SECONDS   press through XTEST (the program polls the keymap)
 #   e2e_screenshot_rgb FILE; e2e_pixel FILE X Y; e2e_canvas_origin FILE WID FIRST_BYTE;
 #   e2e_wait_canvas SHOT WID FIRST_BYTE
+#   e2e_menu_open WID LABEL        opens the menu of a bar entry ("File"), no item selected
 #   e2e_menu_pick WID LABEL...     picks a menu item by its labels ("File" "Save image...")
 #   e2e_popup_pick WID X Y LABEL   right click at (X, Y), then the popup menu's item
-#   e2e_control_centre CX CY NAME  "X Y" on the screen of a control named in the window builder
+#   e2e_control_rect CX CY NAME    "X Y W H" on the screen of a control named in the window builder
+#   e2e_control_centre CX CY NAME  "X Y" of its centre
 #   e2e_settle WID                 waits until the program has handled everything sent before
 #   e2e_send_key WID KEY           a key as a synthetic event, which the program's polling ignores
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
@@ -31,7 +33,7 @@ E2E_TIMEOUT="${E2E_TIMEOUT:-60}"
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # The menus and control rectangles are read from the window builder, so the tests find an item
 # by its label and a control by its name wherever they stand.
-E2E_LAYOUT=("$E2E_ROOT/tests/e2e/window_layout.py" "$E2E_ROOT/app/main_window.cpp")
+E2E_LAYOUT=("$E2E_ROOT/tests/e2e/window_layout.py" "$E2E_ROOT/app")
 
 e2e_log() { echo "e2e: $*" >&2; }
 
@@ -324,16 +326,12 @@ _e2e_menu_key() {
     fi
 }
 
-# Picks a menu item by its labels as the window builder writes them (the text before the tab):
-# e2e_menu_pick WID "File" "Save image...", WID "View" "Zoom" "zoom x2", or WID "x4" for an entry
-# on the bar itself. The bar entry is clicked where a screenshot shows it; the keys that follow
-# go to the open menu, and every menu that opens is waited for before the next key.
-e2e_menu_pick() {
-    local wid=$1
-    shift
-    local keys index key windows x y attempt
-    keys=$(python3 "${E2E_LAYOUT[@]}" menu-keys "$@") || e2e_fail "no menu item $*"
-    read -r index keys <<<"$keys"
+# Opens the menu of the bar entry LABEL (as the window builder writes it) with a click where a
+# screenshot shows the entry, and waits for it; an entry that is an item is picked by the click.
+# A menu opened so has no item selected yet.
+e2e_menu_open() {
+    local wid=$1 label=$2 index kind x y attempt
+    read -r index kind < <(python3 "${E2E_LAYOUT[@]}" bar-index "$label") || e2e_fail "no bar entry $label"
     e2e_focus "$wid"
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -345,15 +343,27 @@ e2e_menu_pick() {
     e2e_poll "$E2E_TIMEOUT" _e2e_bar_entry_found || e2e_fail "menu bar: $(cat "$E2E_TMP/bar_entry.log")"
     read -r x y <"$E2E_TMP/bar_entry"
     [ "$(_e2e_other_windows "$wid")" = 0 ] || e2e_fail "a menu or dialog is already open"
-    windows=1
-    _e2e_menus_open() { [ "$(_e2e_other_windows "$wid")" -ge "$windows" ]; }
+    _e2e_menu_shown() { [ "$(_e2e_other_windows "$wid")" -ge 1 ]; }
     # A click the busy program missed is repeated.
     for attempt in 1 2 3; do
         xdotool mousemove "$x" "$y" click 1
-        [ -z "$keys" ] && return 0
-        if e2e_poll 10 _e2e_menus_open; then break; fi
-        [ "$attempt" = 3 ] && e2e_fail "the menu $1 did not open"
+        [ "$kind" = menu ] || return 0
+        if e2e_poll 10 _e2e_menu_shown; then return 0; fi
     done
+    e2e_fail "the menu $label did not open"
+}
+
+# Picks a menu item by its labels as the window builder writes them (the text before the tab):
+# e2e_menu_pick WID "File" "Save image...", WID "View" "Zoom" "zoom x2", or WID "x4" for an entry
+# on the bar itself. The keys after the click go to the open menu, and every submenu that opens
+# is waited for before the next key.
+e2e_menu_pick() {
+    local wid=$1 keys index key windows=1
+    shift
+    keys=$(python3 "${E2E_LAYOUT[@]}" menu-keys "$@") || e2e_fail "no menu item $*"
+    read -r index keys <<<"$keys"
+    e2e_menu_open "$wid" "$1"
+    _e2e_menus_open() { [ "$(_e2e_other_windows "$wid")" -ge "$windows" ]; }
     for key in $keys; do
         _e2e_menu_key "$wid" "$key"
         if [ "$key" = Right ]; then
@@ -377,12 +387,19 @@ e2e_popup_pick() {
     done
 }
 
-# Prints "X Y", the screen position of the centre of control NAME (as the window builder names
-# it, e.g. NibbleSwapBox), given the canvas's top-left pixel (CX, CY) on the screen.
-e2e_control_centre() {
+# Prints "X Y W H", the screen rectangle of control NAME (as the window builder names it, e.g.
+# NibbleSwapBox), given the canvas's top-left pixel (CX, CY) on the screen.
+e2e_control_rect() {
     local cx=$1 cy=$2 name=$3 x y w h
     read -r x y w h < <(python3 "${E2E_LAYOUT[@]}" control "$name") || e2e_fail "no control $name"
-    echo "$((cx + x + w / 2)) $((cy + y + h / 2))"
+    echo "$((cx + x)) $((cy + y)) $w $h"
+}
+
+# Prints "X Y", the screen position of the centre of control NAME; see e2e_control_rect.
+e2e_control_centre() {
+    local x y w h
+    read -r x y w h < <(e2e_control_rect "$@")
+    echo "$((x + w / 2)) $((y + h / 2))"
 }
 
 # Waits until the program has handled everything sent to it before and is back in its own loop

@@ -3,17 +3,20 @@
 end-to-end tests find an item by its label and a control by its name, wherever they stand; and
 finds the menu bar's entries on a screenshot.
 
-    window_layout.py SOURCE menu-keys LABEL [LABEL...]
-    window_layout.py SOURCE popup-keys LABEL
-    window_layout.py SOURCE control NAME
-    window_layout.py SOURCE bar-entry SHOT X Y WIDTH INDEX
+    window_layout.py APP menu-keys LABEL [LABEL...]
+    window_layout.py APP bar-index LABEL
+    window_layout.py APP popup-keys LABEL
+    window_layout.py APP control NAME
+    window_layout.py APP bar-entry SHOT X Y WIDTH INDEX
 
-SOURCE is app/main_window.cpp.
+APP is the shell's folder: the menus are read from build_menus, with the helpers it calls (any
+function of the folder without arguments) read in place.
 menu-keys prints the index of the bar entry LABEL names first, then the keys that pick the item
 once a click has opened that entry's menu, where no item is selected yet: the first Down selects
 the first item; Right opens a submenu with its first item selected; Return picks. A single LABEL
 names an entry on the bar itself, which the click alone picks. Separators are not counted: the
 keyboard skips them.
+bar-index prints the index of the bar entry and "menu" or "item".
 popup-keys prints the keys that pick an item of the popup menu opened by a click.
 control prints "X Y W H" of the control, relative to the canvas's top-left pixel.
 bar-entry prints "X Y", the screen position of the middle of the INDEX-th entry (from 0) of the
@@ -22,6 +25,8 @@ screenshot of the 1280 x 1024 screen. The bar is the band of its background colo
 the entries are the runs of text on it, found by their pixels, as the style places them.
 The label is the item's text before any tab (the shortcut's text follows the tab).
 """
+import glob
+import os
 import re
 import sys
 
@@ -161,16 +166,46 @@ def control(source, name):
     return numbers
 
 
+def read_sources(folder):
+    return "\n".join(open(path, encoding="utf-8").read() for path in sorted(glob.glob(os.path.join(folder, "*.cpp"))))
+
+
+def menu_builder(sources):
+    """The body of build_menus, with every call of an argument-less function of the shell
+    replaced by that function's body."""
+    bodies = dict(re.findall(r"^void (\w+)\(\) \{\n(.*?)^\}", sources, re.M | re.S))
+    if "build_menus" not in bodies:
+        sys.exit("no build_menus in the shell's sources")
+
+    def expand(text, depth):
+        if depth > 5:
+            return text
+        return re.sub(r"\b(\w+)\(\);", lambda m: expand(bodies[m.group(1)], depth + 1)
+                      if m.group(1) in bodies else m.group(0), text)
+
+    return expand(bodies["build_menus"], 0)
+
+
 def main():
-    source_path, command, *rest = sys.argv[1:]
-    source = open(source_path, encoding="utf-8").read()
-    bar, popup = read_menus(source)
+    folder, command, *rest = sys.argv[1:]
+    source = read_sources(folder)
+    bar, popup = read_menus(menu_builder(source))
     if command == "menu-keys" and rest:
         print(" ".join(menu_keys(bar, rest)))
+    elif command == "bar-index" and len(rest) == 1:
+        index = index_of(bar, rest[0])
+        print(index, "menu" if isinstance(bar.entries[index], Menu) else "item")
     elif command == "popup-keys" and len(rest) == 1:
         print(" ".join(["Down"] * (index_of(popup, rest[0]) + 1) + ["Return"]))
     elif command == "control" and len(rest) == 1:
-        print(*control(source, rest[0]))
+        # The control's rectangle, read with the constants of the file that creates it.
+        for path in sorted(glob.glob(os.path.join(folder, "*.cpp"))):
+            text = open(path, encoding="utf-8").read()
+            if re.search(r"\bcreate\w+\s*\(\s*" + re.escape(rest[0]) + r"\s*,", text):
+                print(*control(text, rest[0]))
+                break
+        else:
+            sys.exit("no control %s" % rest[0])
     elif command == "bar-entry" and len(rest) == 5:
         print(*bar_entry(rest[0], *map(int, rest[1:])))
     else:

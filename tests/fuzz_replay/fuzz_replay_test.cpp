@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "fuzz/file_layer_property.h"
+#include "fuzz/file_uri_property.h"
 #include "fuzz/number_entry_property.h"
+#include "fuzz/pattern_text_property.h"
 #include "fuzz/prefs_property.h"
 #include "fuzz/scratch_dir.h"
 #include "fuzz/sprite_layout_property.h"
@@ -26,8 +28,13 @@ struct Check {
 };
 
 const Check CHECKS[] = {
-    {"file_layer", check_file_layer},       {"number_entry", check_number_entry},   {"prefs", check_prefs},
-    {"sprite_layout", check_sprite_layout}, {"text_routines", check_text_routines},
+    {"file_layer", check_file_layer},
+    {"file_uri", check_file_uri},
+    {"number_entry", check_number_entry},
+    {"pattern_text", check_pattern_text},
+    {"prefs", check_prefs},
+    {"sprite_layout", check_sprite_layout},
+    {"text_routines", check_text_routines},
 };
 
 const std::filesystem::path SOURCE_ROOT = PIXELSIEVE_SOURCE_DIR;

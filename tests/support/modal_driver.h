@@ -91,6 +91,10 @@ public:
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
         });
     }
+    // Leaves the next dialog alone: one that closes by itself once its work is done.
+    ModalDriver& wait() {
+        return then([](QWidget*) {});
+    }
     // Closes whatever comes next without an answer: OK of a message box, Cancel of others.
     ModalDriver& dismiss() {
         return then([](QWidget* w) {

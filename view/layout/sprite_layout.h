@@ -3,13 +3,12 @@
 #include <cstdint>
 
 #include "runtime/text/byte_tables.h"
+#include "runtime/text/row_width.h"
 
 constexpr int VIEW_WIDTH = 600;
 constexpr int VIEW_HEIGHT = 512;
 constexpr int VIEW_BYTE_COLUMNS = 75;
 static_assert(VIEW_BYTE_COLUMNS * 8 == VIEW_WIDTH);
-// The widest row the program offers; the layout itself draws any width from 1.
-constexpr int MAX_ROW_WIDTH = 255;
 
 constexpr uint32_t COLOUR_SET_BIT = 0xFFFFFF;    // white
 constexpr uint32_t COLOUR_CLEAR_BIT = 0x000000;  // black
@@ -19,7 +18,7 @@ struct SpriteLayoutInput {
     const uint8_t* data = nullptr;  // may be null only when len is 0
     int32_t len = 0;
     int32_t display_offset = 0;  // D: may be negative or at / past len
-    int32_t row_width = 1;       // W: 1 to MAX_ROW_WIDTH
+    int32_t row_width = 1;       // W: 1 to MAX_ROW_WIDTH in the program; any width from 1 draws
     int32_t zoom = 1;            // 1, 2, 4 or 8
     bool inverse = false;
     bool reverse = false;

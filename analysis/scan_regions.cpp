@@ -1,0 +1,534 @@
+#include "analysis/scan_regions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "analysis/bit_count.h"
+#include "analysis/column_agreement.h"
+#include "analysis/row_prediction.h"
+
+// How a cell comes to belong to a picture, in four steps, each a function of the bytes around
+// the cell alone (so that any split of the file into pieces gives the same cells):
+//  1. Cell statistics: set bits, and for every width the bits that differ from the bytes that
+//     width further on.
+//  2. Windows of 2, 4, 8 and 24 cells propose their best widths by agreement (cheap, from the
+//     cell statistics); a proposal that passes the gate is checked with the column agreement, the
+//     measure that tells pictures from tables and padding, and accepted above a threshold that
+//     rises as the rows per column fall.
+//  3. A cell takes the width of the best accepted window covering it, and keeps it when its own
+//     bytes agree with the rows below at that width, or when it lies between such cells (blank
+//     glyphs inside a font, a quiet stretch of an icon).
+//  4. Runs of kept cells with one width become regions; their ends are moved to the byte where
+//     the rows start and stop agreeing, at most one cell outwards.
+
+namespace {
+
+constexpr uint64_t CELL = SCAN_CELL;
+constexpr uint64_t BLOCK_CELLS = 4096;
+
+struct WindowKind {
+    uint64_t cells;
+    uint64_t step;
+    int max_width;
+    double gate;  // agreement a proposal needs before its columns are checked
+};
+constexpr WindowKind WINDOW_KINDS[] = {
+    {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
+constexpr uint64_t LARGEST_WINDOW = 24;
+// A cell between kept cells of its width, this many cells away at most, keeps the width.
+constexpr uint64_t BRIDGE_CELLS = 32;
+// Context each block computes around its own cells so that every answer inside is complete.
+constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + 4;
+
+// The column agreement a window needs: ACCEPT_BASE for tall windows, more when each column has
+// few rows to judge by (noise reaches higher there).
+constexpr double ACCEPT_BASE = 0.2;
+constexpr double ACCEPT_SPREAD = 1.2;
+// The agreement of a cell's own bytes (kappa against the window's density) that makes it strong.
+constexpr double CELL_MIN = 0.12;
+constexpr double DRAWN_MIN = 0.5;
+constexpr double ISOLATED_MAX = 0.3;
+// Windows whose non-zero bytes are at least this share printable ASCII are text.
+constexpr double TEXT_SHARE = 0.8;
+// A window whose best proposal checks below this share of the bar is rejected at once.
+constexpr double REJECT_SHARE = 0.6;
+// The bytes of a window that row prediction looks at when it chooses between widths.
+constexpr uint64_t PREDICTION_SAMPLE = 512;
+// Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
+constexpr double EDGE_TOLERANCE = 3.0;
+
+double acceptance(uint64_t length, int width) {
+    const double rows = static_cast<double>(length / static_cast<uint64_t>(width));
+    return ACCEPT_BASE + ACCEPT_SPREAD / std::sqrt(rows);
+}
+
+struct Label {
+    int width = 0;  // 0: no picture
+    double score = 0;
+    double density = 0;  // of the window that gave the label
+};
+
+// Counts over bytes that judge a window's bytes apart from any width: how many are not zero and
+// how many of those are printable ASCII (text is not a picture, however regular), and for the
+// horizontal agreement the set bits per bit position and the equal neighbouring positions.
+struct ByteTraits {
+    uint32_t nonzero = 0, printable = 0;
+    uint32_t ones[8] = {}, equal[7] = {};
+
+    void add(const uint8_t* data, uint64_t n) {
+        // Byte lanes of 64-bit sums: at most 64 bytes per call, so no lane overflows.
+        const auto& t = trait_tables();
+        uint64_t ones_lanes = 0, equal_lanes = 0;
+        for (uint64_t i = 0; i < n; ++i) {
+            const uint8_t b = data[i];
+            ones_lanes += t.ones[b];
+            equal_lanes += t.equal[b];
+            nonzero += b != 0;
+            printable += b >= 0x20 && b < 0x7F;
+        }
+        for (int k = 0; k < 8; ++k) ones[k] += static_cast<uint32_t>((ones_lanes >> (8 * k)) & 0xFF);
+        for (int k = 0; k < 7; ++k) equal[k] += static_cast<uint32_t>((equal_lanes >> (8 * k)) & 0xFF);
+    }
+    struct Tables {
+        uint64_t ones[256], equal[256];  // lane k: bit k set; bits k and k+1 equal
+    };
+    static const Tables& trait_tables() {
+        static const Tables tables = [] {
+            Tables t{};
+            for (unsigned b = 0; b < 256; ++b) {
+                const unsigned same = ~(b ^ (b >> 1)) & 0x7F;
+                for (int k = 0; k < 8; ++k) t.ones[b] |= static_cast<uint64_t>((b >> k) & 1) << (8 * k);
+                for (int k = 0; k < 7; ++k) t.equal[b] |= static_cast<uint64_t>((same >> k) & 1) << (8 * k);
+            }
+            return t;
+        }();
+        return tables;
+    }
+    ByteTraits minus(const ByteTraits& o) const {
+        ByteTraits d;
+        d.nonzero = nonzero - o.nonzero;
+        d.printable = printable - o.printable;
+        for (int k = 0; k < 8; ++k) d.ones[k] = ones[k] - o.ones[k];
+        for (int k = 0; k < 7; ++k) d.equal[k] = equal[k] - o.equal[k];
+        return d;
+    }
+    bool text() const { return nonzero > 0 && printable >= TEXT_SHARE * nonzero; }
+    // Neighbouring pixels within a byte, kappa against their positions' densities.
+    double horizontal_agreement(uint64_t n) const {
+        double agree = 0, expected = 0;
+        const double m = static_cast<double>(n);
+        for (int k = 0; k < 7; ++k) {
+            const double p = ones[k] / m, q = ones[k + 1] / m;
+            agree += equal[k];
+            expected += m * (p * q + (1 - p) * (1 - q));
+        }
+        const double pairs = 7 * m;
+        return pairs - expected < 1e-9 ? 0 : (agree - expected) / (pairs - expected);
+    }
+};
+
+// Everything about the cells [first, first + count), absolute cell indices.
+class CellView {
+public:
+    CellView(std::span<const uint8_t> bytes, uint64_t first, uint64_t count, int max_width)
+        : bytes_(bytes), first_(first), count_(count), max_width_(max_width) {
+        const size_t w = static_cast<size_t>(max_width);
+        diff_prefix_.assign((count_ + 1) * w, 0);
+        ones_prefix_.assign(count_ + 1, 0);
+        blank_.assign(count_, false);
+        traits_.assign(count_ + 1, {});
+        for (uint64_t k = 0; k < count_; ++k) {
+            const uint64_t start = (first_ + k) * CELL;
+            const uint64_t n = cell_length(first_ + k);
+            const uint8_t* cell = bytes_.data() + start;
+            ones_prefix_[k + 1] = ones_prefix_[k] + (n ? count_bits(cell, n) : 0);
+            blank_[k] = n == 0 || std::all_of(cell, cell + n, [&](uint8_t b) { return b == cell[0]; });
+            traits_[k + 1] = traits_[k];
+            traits_[k + 1].add(cell, n);
+            uint32_t* row = &diff_prefix_[(k + 1) * w];
+            const uint32_t* before = &diff_prefix_[k * w];
+            if (n == 0) {
+                std::copy(before, before + w, row);
+            } else if (start + n + w + 16 <= bytes_.size()) {
+                count_shifted_differences(cell, n, max_width_, before, row);
+            } else {
+                for (size_t i = 0; i < w; ++i) {
+                    const uint64_t shift = i + 1;
+                    const uint64_t pairs =
+                        start + shift >= bytes_.size() ? 0 : std::min(n, bytes_.size() - start - shift);
+                    row[i] = before[i] + static_cast<uint32_t>(
+                                             pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
+                }
+            }
+        }
+    }
+
+    uint64_t first() const { return first_; }
+    uint64_t count() const { return count_; }
+    bool holds(uint64_t cell, uint64_t cells) const {
+        return cell >= first_ && cell + cells <= first_ + count_;
+    }
+
+    uint64_t cell_length(uint64_t cell) const {
+        const uint64_t start = cell * CELL;
+        return start >= bytes_.size() ? 0 : std::min<uint64_t>(CELL, bytes_.size() - start);
+    }
+    uint64_t ones(uint64_t cell, uint64_t cells) const {
+        return ones_prefix_[cell - first_ + cells] - ones_prefix_[cell - first_];
+    }
+    uint64_t differing(uint64_t cell, uint64_t cells, int width) const {
+        const size_t w = static_cast<size_t>(max_width_);
+        const size_t i = static_cast<size_t>(width - 1);
+        return diff_prefix_[(cell - first_ + cells) * w + i] - diff_prefix_[(cell - first_) * w + i];
+    }
+    // Byte pairs (i, i + width) with i in [start, start + n) and i + width inside the data.
+    uint64_t pairs(uint64_t start, uint64_t n, int width) const {
+        const uint64_t w = static_cast<uint64_t>(width);
+        if (start + w >= bytes_.size()) return 0;
+        return std::min(n, bytes_.size() - w - start);
+    }
+    bool blank(uint64_t cell) const { return blank_[cell - first_]; }
+    ByteTraits traits(uint64_t cell, uint64_t cells) const {
+        return traits_[cell - first_ + cells].minus(traits_[cell - first_]);
+    }
+    uint64_t data_size() const { return bytes_.size(); }
+    // The running sums of differing bits before `cell`, one entry per width.
+    const uint32_t* differing_row(uint64_t cell) const {
+        return &diff_prefix_[(cell - first_) * static_cast<size_t>(max_width_)];
+    }
+
+private:
+    std::span<const uint8_t> bytes_;
+    uint64_t first_, count_;
+    int max_width_;
+    std::vector<uint32_t> diff_prefix_;
+    std::vector<uint64_t> ones_prefix_;
+    std::vector<bool> blank_;
+    std::vector<ByteTraits> traits_;  // running sums before each cell
+};
+
+// Two traits of drawn pictures that tables of numbers rarely share: rows that repeat the row
+// above exactly (strokes, fills, blank lines), and neighbouring pixels within a byte that agree
+// beyond their positions' densities (horizontal strokes and fills, ByteTraits). Their sum must
+// reach DRAWN_MIN; fonts and icons reach it nearly always, the tables and counters in libraries
+// and programs mostly not.
+double repeated_rows(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t w = static_cast<uint64_t>(width);
+    const uint64_t rows = n / w;
+    if (rows < 2) return 0;
+    uint64_t same = 0;
+    for (uint64_t r = 1; r < rows; ++r) same += std::memcmp(data + r * w, data + (r - 1) * w, w) == 0;
+    return static_cast<double>(same) / static_cast<double>(rows - 1);
+}
+
+// The share of the rows with ink (a non-zero byte) that have blank rows above and below: high in
+// tables of small numbers among zeros, low in glyphs and icons, whose strokes span rows.
+double isolated_rows(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t w = static_cast<uint64_t>(width);
+    const uint64_t rows = n / w;
+    auto inked = [&](uint64_t r) {
+        return std::any_of(data + r * w, data + (r + 1) * w, [](uint8_t b) { return b != 0; });
+    };
+    uint64_t ink = 0, isolated = 0;
+    bool above = false, here = rows > 0 && inked(0);
+    for (uint64_t r = 0; r < rows; ++r) {
+        const bool below = r + 1 < rows && inked(r + 1);
+        if (here) {
+            ++ink;
+            isolated += !above && !below;
+        }
+        above = here;
+        here = below;
+    }
+    return ink ? static_cast<double>(isolated) / static_cast<double>(ink) : 0;
+}
+
+// The window's verdict: the width of its accepted proposal, or width 0.
+Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_t cell,
+                   const WindowKind& kind, int max_width, double min_score) {
+    const uint64_t start = cell * CELL;
+    uint64_t n = 0;
+    for (uint64_t k = 0; k < kind.cells; ++k) n += view.cell_length(cell + k);
+    if (n < kind.cells * CELL / 2 + 1) return {};
+    const double density = static_cast<double>(view.ones(cell, kind.cells)) / (8.0 * static_cast<double>(n));
+    const double spread = 2 * density * (1 - density);
+    if (spread < 1e-3) return {};
+    const ByteTraits traits = view.traits(cell, kind.cells);
+    if (traits.text()) return {};
+
+    // The three widths with the fewest differing bits, i.e. the best agreement (kappa against the
+    // window's density), if they pass the gate.
+    const int top = std::min<int>({kind.max_width, max_width, static_cast<int>(n / 8)});
+    const bool inside = start + n + static_cast<uint64_t>(top) <= view.data_size();
+    const double limit = (1 - kind.gate) * 8.0 * static_cast<double>(n) * spread;
+    int best[3] = {0, 0, 0};
+    double fewest[3] = {limit, limit, limit};
+    auto offer = [&](int w, double d) {
+        if (d >= fewest[2]) return;
+        int k = 2;
+        while (k > 0 && d < fewest[k - 1]) {
+            best[k] = best[k - 1];
+            fewest[k] = fewest[k - 1];
+            --k;
+        }
+        best[k] = w;
+        fewest[k] = d;
+    };
+    const uint32_t* lo = view.differing_row(cell);
+    const uint32_t* hi = view.differing_row(cell + kind.cells);
+    if (inside) {
+        // Whole windows: every width has n pairs, so counts compare directly (the hot loop).
+        const uint32_t ceiling = static_cast<uint32_t>(std::min(limit, 4e9));
+        uint32_t third = ceiling;
+        for (int w = 1; w <= top; ++w) {
+            const uint32_t d = hi[w - 1] - lo[w - 1];
+            if (d < third) {
+                offer(w, static_cast<double>(d));
+                third = static_cast<uint32_t>(std::min(fewest[2], 4e9));
+            }
+        }
+    } else {
+        for (int w = 1; w <= top; ++w) {
+            const uint64_t pairs = view.pairs(start, n, w);
+            if (pairs == 0) continue;
+            offer(w, static_cast<double>(hi[w - 1] - lo[w - 1]) * static_cast<double>(n) /
+                         static_cast<double>(pairs));
+        }
+    }
+    if (best[0] == 0) return {};
+
+    // The proposals must pass the column check; a passing proposal's divisors that pass too are
+    // weighed against it by row prediction, the measure that ranks a picture's own width first.
+    std::vector<std::pair<int, double>> accepted;
+    const double horizontal = traits.horizontal_agreement(n);
+    auto drawn = [&](int w) {
+        return repeated_rows(bytes.data() + start, n, w) + horizontal >= DRAWN_MIN &&
+               isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
+    };
+    for (int proposal : best) {
+        if (proposal == 0 || !drawn(proposal)) continue;
+        const double score = column_agreement(bytes, start, n, proposal);
+        // Tables and padding agree by their columns alone: when the best proposal checks far
+        // below the bar, the weaker ones are not worth checking.
+        if (proposal == best[0] && score < REJECT_SHARE * acceptance(n, proposal)) return {};
+        if (score >= acceptance(n, proposal) && score >= min_score) accepted.push_back({proposal, score});
+    }
+    if (accepted.empty()) return {};
+    std::sort(accepted.begin(), accepted.end(),
+              [](const auto& a, const auto& b) { return a.second > b.second; });
+    const int leader = accepted.front().first;
+    for (int d = 1; d < leader; ++d) {
+        if (leader % d != 0 ||
+            std::any_of(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == d; }))
+            continue;
+        if (!drawn(d)) continue;
+        const double score = column_agreement(bytes, start, n, d);
+        if (score >= acceptance(n, d) && score >= min_score) accepted.push_back({d, score});
+    }
+    // Row prediction decides only between the leader and its accepted divisors: the case where
+    // the column check cannot tell a picture's width from its multiples.
+    std::vector<std::pair<int, double>> related{accepted.front()};
+    for (size_t i = 1; i < accepted.size(); ++i)
+        if (leader % accepted[i].first == 0 || accepted[i].first % leader == 0)
+            related.push_back(accepted[i]);
+    if (related.size() == 1) return {leader, accepted.front().second, density};
+    accepted = related;
+    std::vector<double> predicted(accepted.size());
+    // Prediction settles the width within a few hundred rows; more only costs time.
+    const uint64_t sample = std::min<uint64_t>(n, PREDICTION_SAMPLE);
+    for (size_t i = 0; i < accepted.size(); ++i)
+        predicted[i] = row_prediction_score(bytes, start, sample, accepted[i].first);
+    size_t pick = 0;
+    for (size_t i = 1; i < accepted.size(); ++i)
+        if (predicted[i] > predicted[pick]) pick = i;
+    // A divisor that predicts nearly as well as the pick wins.
+    for (size_t i = 0; i < accepted.size(); ++i) {
+        const int d = accepted[i].first, w = accepted[pick].first;
+        if (d >= w || w % d != 0) continue;
+        const double ratio = d == 1 ? WIDTH_ONE_RATIO : WIDTH_MULTIPLE_RATIO;
+        if (predicted[i] >= ratio * predicted[pick]) pick = i;
+    }
+    return {accepted[pick].first, accepted[pick].second, density};
+}
+
+// Differing bits between byte i and the byte `width` further on (backwards: before); 8 when the
+// other byte lies outside the data.
+int differing_below(std::span<const uint8_t> bytes, uint64_t i, int width) {
+    const uint64_t j = i + static_cast<uint64_t>(width);
+    if (j >= bytes.size()) return 8;
+    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[j]));
+}
+int differing_above(std::span<const uint8_t> bytes, uint64_t i, int width) {
+    const uint64_t w = static_cast<uint64_t>(width);
+    if (i < w) return 8;
+    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[i - w]));
+}
+
+// The first byte of the picture: in [lo, hi), the start after which bytes agree with the row below
+// best, summed up to `horizon`.
+uint64_t refine_start(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64_t horizon, int width) {
+    double sum = 0, best = -1e300;
+    uint64_t best_at = hi;
+    for (uint64_t i = horizon; i > lo; --i) {
+        sum += EDGE_TOLERANCE - differing_below(bytes, i - 1, width);
+        if (i - 1 < hi && sum >= best) {
+            best = sum;
+            best_at = i - 1;
+        }
+    }
+    return best_at;
+}
+
+// The end (exclusive) of the picture: in (lo, hi], the end before which bytes agree with the
+// row above best, summed from `horizon`.
+uint64_t refine_end(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64_t horizon, int width) {
+    double sum = 0, best = -1e300;
+    uint64_t best_at = lo;
+    for (uint64_t i = horizon; i < hi; ++i) {
+        sum += EDGE_TOLERANCE - differing_above(bytes, i, width);
+        if (i + 1 > lo && sum >= best) {
+            best = sum;
+            best_at = i + 1;
+        }
+    }
+    return best_at;
+}
+
+// The regions of the cells [lo, hi) (absolute), cut to [begin, end).
+void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64_t begin, uint64_t end,
+                int max_width, double min_score, std::vector<PictureRegion>& out) {
+    const uint64_t total_cells = (bytes.size() + CELL - 1) / CELL;
+    const uint64_t view_lo = lo > MARGIN_CELLS ? lo - MARGIN_CELLS : 0;
+    const uint64_t view_hi = std::min(total_cells, hi + MARGIN_CELLS);
+    const CellView view(bytes, view_lo, view_hi - view_lo, max_width);
+
+    // Labels for the cells within reach of [lo, hi): from every window covering them.
+    const uint64_t label_lo = lo > BRIDGE_CELLS + 2 ? lo - BRIDGE_CELLS - 2 : 0;
+    const uint64_t label_hi = std::min(total_cells, hi + BRIDGE_CELLS + 2);
+    std::vector<Label> label(label_hi - label_lo);
+    for (const WindowKind& kind : WINDOW_KINDS) {
+        // Window starts are multiples of the kind's step, so that every block sees the same windows.
+        uint64_t first = label_lo >= kind.cells ? label_lo - kind.cells + 1 : 0;
+        first -= first % kind.step;
+        for (uint64_t cell = first; cell < label_hi; cell += kind.step) {
+            if (!view.holds(cell, kind.cells)) continue;
+            const Label verdict = judge_window(bytes, view, cell, kind, max_width, min_score);
+            if (verdict.width == 0) continue;
+            for (uint64_t c = std::max(cell, label_lo); c < std::min(cell + kind.cells, label_hi); ++c)
+                if (verdict.score > label[c - label_lo].score) label[c - label_lo] = verdict;
+        }
+    }
+
+    // Strong cells: their own bytes agree at the label's width.
+    auto strong = [&](uint64_t c) {
+        const Label& l = label[c - label_lo];
+        if (l.width == 0 || view.blank(c)) return false;
+        const uint64_t n = view.cell_length(c);
+        const uint64_t pairs = view.pairs(c * CELL, n, l.width);
+        if (pairs == 0) return false;
+        const double spread = 2 * l.density * (1 - l.density);
+        const double own = 1 - static_cast<double>(view.differing(c, 1, l.width)) /
+                                   (8.0 * static_cast<double>(pairs) * spread);
+        return own >= CELL_MIN;
+    };
+    std::vector<bool> is_strong(label.size());
+    for (uint64_t c = label_lo; c < label_hi; ++c) is_strong[c - label_lo] = strong(c);
+    auto strong_with = [&](uint64_t c, int width) {
+        return c >= label_lo && c < label_hi && is_strong[c - label_lo] && label[c - label_lo].width == width;
+    };
+    const uint64_t keep_lo = lo > 2 ? lo - 2 : 0;
+    const uint64_t keep_hi = std::min(total_cells, hi + 2);
+    std::vector<int> kept(keep_hi - keep_lo, 0);  // width kept, or 0
+    for (uint64_t c = keep_lo; c < keep_hi; ++c) {
+        const Label& l = label[c - label_lo];
+        if (l.width == 0) continue;
+        bool keep = is_strong[c - label_lo];
+        if (!keep) {
+            bool before = false, after = false;
+            for (uint64_t k = 1; k <= BRIDGE_CELLS && !before; ++k)
+                before = c >= k && strong_with(c - k, l.width);
+            for (uint64_t k = 1; k <= BRIDGE_CELLS && !after; ++k) after = strong_with(c + k, l.width);
+            keep = before && after;
+        }
+        if (keep) kept[c - keep_lo] = l.width;
+    }
+    auto kept_width = [&](uint64_t c) -> int { return c >= keep_lo && c < keep_hi ? kept[c - keep_lo] : 0; };
+
+    // Runs of kept cells with one width, their ends refined; the run's part in [lo, hi) is ours.
+    for (uint64_t c = keep_lo; c < keep_hi;) {
+        const int width = kept_width(c);
+        if (width == 0) {
+            ++c;
+            continue;
+        }
+        uint64_t run_end = c;
+        double score = 0;
+        while (run_end < keep_hi && kept_width(run_end) == width) {
+            if (run_end >= lo && run_end < hi) score = std::max(score, label[run_end - label_lo].score);
+            ++run_end;
+        }
+        const uint64_t run_start = c;
+        c = run_end;
+        if (score == 0) score = label[(run_start >= lo ? run_start : run_end - 1) - label_lo].score;
+
+        const uint64_t first_byte = run_start * CELL;
+        const uint64_t end_byte = std::min<uint64_t>(run_end * CELL, bytes.size());
+        uint64_t start = first_byte, stop = end_byte;
+        if (run_start > keep_lo) {  // otherwise the run began before our reach and is cut anyway
+            // Reach back into the free cell before; only half of it when another run lies beyond.
+            uint64_t reach = run_start >= 1 ? first_byte - CELL : 0;
+            if (kept_width(run_start - 1) != 0)
+                reach = first_byte;
+            else if (run_start >= 2 && kept_width(run_start - 2) != 0)
+                reach += CELL / 2;
+            const uint64_t horizon = std::min(end_byte, first_byte + 2 * CELL);
+            start = refine_start(bytes, reach, std::min(end_byte, first_byte + CELL), horizon, width);
+        }
+        if (run_end < keep_hi) {
+            uint64_t reach = std::min<uint64_t>(bytes.size(), end_byte + CELL);
+            if (kept_width(run_end) != 0)
+                reach = end_byte;
+            else if (kept_width(run_end + 1) != 0)
+                reach = std::min<uint64_t>(reach, end_byte + CELL / 2);
+            const uint64_t last_cell = (run_end - 1) * CELL;
+            const uint64_t horizon = run_end - run_start >= 2 ? last_cell - CELL : first_byte;
+            stop = refine_end(bytes, std::max(first_byte, last_cell), reach, horizon, width);
+        }
+        // Our share: the bytes of [lo, hi) cells, within [begin, end).
+        const uint64_t own_lo = std::max(begin, lo * CELL);
+        const uint64_t own_hi = std::min(end, hi * CELL);
+        const uint64_t s = std::max(start, own_lo), e = std::min(stop, own_hi);
+        if (s < e) out.push_back({s, e, width, score});
+    }
+}
+
+}  // namespace
+
+std::vector<PictureRegion> scan_regions(std::span<const uint8_t> bytes, const ScanOptions& options) {
+    const uint64_t begin = std::min<uint64_t>(options.begin, bytes.size());
+    const uint64_t end = std::min<uint64_t>(options.end, bytes.size());
+    if (begin >= end) return {};
+    const int max_width = std::clamp(options.max_width, 1, MAX_ROW_WIDTH);
+
+    std::vector<PictureRegion> found;
+    const uint64_t first_cell = begin / CELL;
+    const uint64_t last_cell = (end + CELL - 1) / CELL;
+    for (uint64_t lo = first_cell - first_cell % BLOCK_CELLS; lo < last_cell; lo += BLOCK_CELLS)
+        scan_block(bytes, std::max(lo, first_cell), std::min(lo + BLOCK_CELLS, last_cell), begin, end,
+                   max_width, options.min_score, found);
+    return merge_regions(std::move(found));
+}
+
+std::vector<PictureRegion> merge_regions(std::vector<PictureRegion> pieces) {
+    std::vector<PictureRegion> merged;
+    for (const auto& r : pieces) {
+        if (!merged.empty() && merged.back().end == r.start && merged.back().width == r.width) {
+            merged.back().end = r.end;
+            merged.back().score = std::max(merged.back().score, r.score);
+        } else {
+            merged.push_back(r);
+        }
+    }
+    return merged;
+}
