@@ -47,8 +47,12 @@ bool write_output(const std::string& path, std::span<const uint8_t> bytes, std::
         }
         return true;
     }
+    // Like the other tools of a shell (cp, convert), the command line leaves the write-back to
+    // the kernel instead of waiting for the disk at every output; the rename still makes each
+    // output whole or untouched.
     ReplacingFile file(path);
-    if (file.isOpen() && file.write(bytes.data(), bytes.size()) && file.commit()) {
+    if (file.isOpen() && file.write(bytes.data(), bytes.size()) &&
+        file.commit(ReplacingFile::Durability::Written)) {
         return true;
     }
     // The runtime's text names the temporary file or the link's end; the user named `path`.

@@ -28,25 +28,46 @@ bool hasPixels(const PixelSurface& picture) {
 
 uint32_t packedAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16); }
 
-// The picture's colours, in order of first appearance, when there are at most 256 of them.
-// Pictures of this program hold a handful; the lookup remembers the last hit since neighbours
-// mostly agree.
-bool collectPalette(const PixelSurface& picture, std::vector<uint32_t>& palette) {
-    uint32_t last = 0xFFFFFFFF;
-    for (int y = 0; y < picture.height; ++y) {
-        const uint8_t* p = picture.rowAt(y);
-        for (int x = 0; x < picture.width; ++x, p += 3) {
-            const uint32_t c = packedAt(p);
-            if (c == last) continue;
-            last = c;
-            if (std::find(palette.begin(), palette.end(), c) == palette.end()) {
-                if (palette.size() == 256) return false;
-                palette.push_back(c);
+// The picture as palette indices, one byte per pixel, rows top first, with its colours in order
+// of first appearance; false when it has more than 256 colours. Neighbouring pixels of a view
+// differ as often as its bits do, so the lookup is a hash probe whose test nearly always
+// succeeds, not a search that branches on the colour.
+class IndexedPicture {
+public:
+    bool build(const PixelSurface& picture) {
+        indices.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+        uint8_t* out = indices.data();
+        for (int y = 0; y < picture.height; ++y) {
+            const uint8_t* p = picture.rowAt(y);
+            for (int x = 0; x < picture.width; ++x, p += 3) {
+                const uint32_t key = packedAt(p) | USED;
+                uint32_t slot = (key * 2654435761u) >> (32 - SLOT_BITS);
+                while (keys_[slot] != key) {
+                    if (keys_[slot] == 0) {
+                        if (palette.size() == 256) return false;
+                        keys_[slot] = key;
+                        values_[slot] = static_cast<uint8_t>(palette.size());
+                        palette.push_back(key & 0xFFFFFF);
+                        break;
+                    }
+                    slot = (slot + 1) & (SLOTS - 1);
+                }
+                *out++ = values_[slot];
             }
         }
+        return true;
     }
-    return true;
-}
+
+    std::vector<uint32_t> palette;
+    std::vector<uint8_t> indices;
+
+private:
+    static constexpr int SLOT_BITS = 10;
+    static constexpr uint32_t SLOTS = 1u << SLOT_BITS;  // at most a quarter full
+    static constexpr uint32_t USED = 1u << 24;          // no colour is 0 this way
+    std::array<uint32_t, SLOTS> keys_{};
+    std::array<uint8_t, SLOTS> values_{};
+};
 
 int bitsFor(size_t colours) {
     if (colours <= 2) return 1;
@@ -70,10 +91,10 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length) {
 
 void noFlush(png_structp) {}
 
-// Everything between setjmp and the jump back is plain data or owned by `out` and `rows`, whose
+// Everything between setjmp and the jump back is plain data or owned by `out` and `row`, whose
 // destructors run in the caller after the jump has returned here: no destructor is skipped.
 bool encodeInto(const PixelSurface& picture, const PngSettings& settings,
-                const std::vector<uint32_t>* palette, std::vector<uint8_t>& out, std::vector<uint8_t>& row) {
+                const IndexedPicture* indexed, std::vector<uint8_t>& out, std::vector<uint8_t>& row) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -90,35 +111,32 @@ bool encodeInto(const PixelSurface& picture, const PngSettings& settings,
     png_set_compression_level(png, std::clamp(settings.compressionLevel, 0, 9));
     const auto width = static_cast<png_uint_32>(picture.width);
     const auto height = static_cast<png_uint_32>(picture.height);
-    if (palette != nullptr) {
-        const int bits = bitsFor(palette->size());
+    if (indexed != nullptr) {
+        const std::vector<uint32_t>& palette = indexed->palette;
+        const int bits = bitsFor(palette.size());
         png_set_IHDR(png, info, width, height, bits, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
         std::array<png_color, 256> colours{};
-        for (size_t i = 0; i < palette->size(); ++i) {
-            const uint32_t c = (*palette)[i];
-            colours[i] = {static_cast<png_byte>(c), static_cast<png_byte>(c >> 8),
-                          static_cast<png_byte>(c >> 16)};
+        for (size_t i = 0; i < palette.size(); ++i) {
+            const uint32_t c = palette[i];
+            colours[i] = {static_cast<png_byte>(c), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c >> 16)};
         }
-        png_set_PLTE(png, info, colours.data(), static_cast<int>(palette->size()));
+        png_set_PLTE(png, info, colours.data(), static_cast<int>(palette.size()));
         png_write_info(png, info);
         const int perByte = 8 / bits;
         row.assign((static_cast<size_t>(picture.width) + perByte - 1) / perByte, 0);
+        const uint8_t* index = indexed->indices.data();
         for (int y = 0; y < picture.height; ++y) {
-            std::fill(row.begin(), row.end(), 0);
-            const uint8_t* p = picture.rowAt(y);
-            uint32_t last = (*palette)[0];
-            int index = 0;
-            for (int x = 0; x < picture.width; ++x, p += 3) {
-                const uint32_t c = packedAt(p);
-                if (c != last) {
-                    last = c;
-                    index =
-                        static_cast<int>(std::find(palette->begin(), palette->end(), c) - palette->begin());
+            // Pixels run left to right from the most significant bits of each byte.
+            for (size_t b = 0; b < row.size(); ++b) {
+                unsigned packed = 0;
+                for (int k = 0; k < perByte; ++k) {
+                    const size_t x = b * static_cast<size_t>(perByte) + static_cast<size_t>(k);
+                    packed = packed << bits | (x < static_cast<size_t>(picture.width) ? index[x] : 0u);
                 }
-                const int shift = 8 - bits * (x % perByte + 1);
-                row[static_cast<size_t>(x / perByte)] |= static_cast<uint8_t>(index << shift);
+                row[b] = static_cast<uint8_t>(packed);
             }
+            index += picture.width;
             png_write_row(png, row.data());
         }
     } else {
@@ -167,13 +185,12 @@ std::vector<uint8_t> encodeBmp24(const PixelSurface& picture) {
 
 std::vector<uint8_t> encodePng(const PixelSurface& picture, const PngSettings& settings) {
     if (!hasPixels(picture)) return {};
-    std::vector<uint32_t> palette;
-    const bool indexed = settings.indexedWhenFew && collectPalette(picture, palette);
+    IndexedPicture indexed;
+    const bool useIndexed = settings.indexedWhenFew && indexed.build(picture);
     std::vector<uint8_t> out;
     std::vector<uint8_t> row;
     // Raw data plus a little; deflate of noise can grow a bit past it.
-    out.reserve(static_cast<size_t>(picture.height) * (indexed ? picture.width / 2 : 3 * picture.width) +
-                1024);
-    if (!encodeInto(picture, settings, indexed ? &palette : nullptr, out, row)) return {};
+    out.reserve(static_cast<size_t>(picture.height) * (useIndexed ? picture.width / 2 : 3 * picture.width) + 1024);
+    if (!encodeInto(picture, settings, useIndexed ? &indexed : nullptr, out, row)) return {};
     return out;
 }
