@@ -1,0 +1,107 @@
+#include "analysis/row_prediction.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Planes of 64 pixels, bit 63 = leftmost.
+enum Plane { PIXEL = 0, LEFT = 1, ABOVE_LEFT = 2, ABOVE = 3, ABOVE_RIGHT = 4 };
+constexpr int PLANES = 5;
+constexpr int SUBSETS = 1 << PLANES;
+
+// Counts of every non-empty AND-combination of the five planes, plus the number of pixels.
+struct SubsetCounts {
+    std::array<uint64_t, SUBSETS> n{};
+
+    void add(const uint64_t (&plane)[PLANES], uint64_t lanes, int lane_count) {
+        uint64_t conj[SUBSETS];
+        conj[0] = lanes;
+        n[0] += static_cast<uint64_t>(lane_count);
+        for (int s = 1; s < SUBSETS; ++s) {
+            const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
+            conj[s] = conj[s & ~(1 << top)] & plane[top];
+            n[static_cast<size_t>(s)] += static_cast<uint64_t>(__builtin_popcountll(conj[s]));
+        }
+    }
+
+    // Pixels whose five plane bits are exactly `pattern` (Moebius inversion over supersets).
+    [[nodiscard]] int64_t exact(int pattern) const {
+        int64_t total = 0;
+        for (int t = 0; t < SUBSETS; ++t) {
+            if ((t & pattern) != pattern) continue;
+            const int extra = __builtin_popcount(static_cast<unsigned>(t & ~pattern));
+            total += (extra % 2 ? -1 : 1) * static_cast<int64_t>(n[static_cast<size_t>(t)]);
+        }
+        return total;
+    }
+};
+
+// Bits to code `zeros` and `ones` with the Krichevsky-Trofimov estimator.
+double kt_bits(double zeros, double ones) {
+    static const double LOG_PI = std::log(3.14159265358979323846);
+    return (std::lgamma(zeros + ones + 1) + LOG_PI - std::lgamma(zeros + 0.5) - std::lgamma(ones + 0.5)) /
+           std::log(2.0);
+}
+
+uint64_t load_be64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_bswap64(v);
+}
+
+}  // namespace
+
+double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
+    if (width < 1 || begin >= bytes.size()) return 0;
+    length = std::min<uint64_t>(length, bytes.size() - begin);
+    const uint64_t w = static_cast<uint64_t>(width);
+    if (length < 2 * w) return 0;
+    const uint8_t* part = bytes.data() + begin;
+    // Bytes outside the part read as clear pixels, so the part alone decides the score.
+    auto at = [&](int64_t i) -> uint64_t {
+        return i >= 0 && static_cast<uint64_t>(i) < length ? part[i] : 0;
+    };
+    auto be64_at = [&](int64_t i) -> uint64_t {
+        if (i >= 0 && static_cast<uint64_t>(i) + 8 <= length) return load_be64(part + i);
+        uint64_t v = 0;
+        for (int k = 0; k < 8; ++k) v = v << 8 | at(i + k);
+        return v;
+    };
+
+    SubsetCounts counts;
+    const int64_t ww = static_cast<int64_t>(w);
+    const int64_t end = static_cast<int64_t>(length);
+    for (int64_t i = ww; i < end; i += 8) {
+        const int64_t take = std::min<int64_t>(8, end - i);
+        const int lanes = static_cast<int>(take * 8);
+        const uint64_t mask = lanes == 64 ? ~uint64_t{0} : ~(~uint64_t{0} >> lanes);
+        const uint64_t pixel = be64_at(i);
+        const uint64_t above = be64_at(i - ww);
+        uint64_t plane[PLANES];
+        plane[PIXEL] = pixel & mask;
+        plane[LEFT] = ((pixel >> 1) | (at(i - 1) & 1) << 63) & mask;
+        plane[ABOVE_LEFT] = ((above >> 1) | (at(i - ww - 1) & 1) << 63) & mask;
+        plane[ABOVE] = above & mask;
+        plane[ABOVE_RIGHT] = ((above << 1) | at(i - ww + 8) >> 7) & mask;
+        counts.add(plane, mask, lanes);
+    }
+
+    double left_only[2][2] = {};  // [left][pixel]
+    double full_bits = 0;
+    for (int context = 0; context < SUBSETS / 2; ++context) {
+        // context holds the planes LEFT..ABOVE_RIGHT as bits 1..4 of the pattern.
+        const double zeros = static_cast<double>(counts.exact(context << 1));
+        const double ones = static_cast<double>(counts.exact(context << 1 | 1));
+        full_bits += kt_bits(zeros, ones);
+        left_only[context & 1][0] += zeros;
+        left_only[context & 1][1] += ones;
+    }
+    const double base_bits =
+        kt_bits(left_only[0][0], left_only[0][1]) + kt_bits(left_only[1][0], left_only[1][1]);
+    if (base_bits < 1) return 0;
+    const double score = 1 - full_bits / base_bits;
+    return std::clamp(score, 0.0, 1.0);
+}

@@ -1,0 +1,212 @@
+// The region scan on real fonts and icons planted into real machine code, its false alarms on
+// code with nothing planted, and the agreement of split scans, the scan job and cancelling.
+#include "analysis/scan_regions.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "analysis/scan_job.h"
+#include "corpus.h"
+
+namespace {
+
+struct Outcome {
+    int fonts = 0, fonts_found = 0, icons = 0, icons_found = 0, false_regions = 0;
+};
+
+uint64_t overlap(const PictureRegion& r, const PlantedPicture& p) {
+    const uint64_t lo = std::max(r.start, p.start), hi = std::min(r.end, p.end);
+    return hi > lo ? hi - lo : 0;
+}
+
+// Found: a region of the true width covers at least half of the picture. False: a region that
+// touches no planted picture.
+Outcome judge(const PlantedHost& host, const std::vector<PictureRegion>& regions) {
+    Outcome o;
+    for (const auto& p : host.pictures) {
+        bool found = false;
+        for (const auto& r : regions)
+            if (r.width == p.width && 2 * overlap(r, p) >= p.end - p.start) found = true;
+        (p.font ? o.fonts : o.icons) += 1;
+        (p.font ? o.fonts_found : o.icons_found) += found;
+        if (!found)
+            std::printf("    missed %s (width %d, %llu bytes)\n", p.name.c_str(), p.width,
+                        static_cast<unsigned long long>(p.end - p.start));
+    }
+    for (const auto& r : regions) {
+        bool touches = false;
+        for (const auto& p : host.pictures) touches = touches || (r.start < p.end && r.end > p.start);
+        o.false_regions += !touches;
+    }
+    return o;
+}
+
+std::vector<LabelledPicture> scan_corpus(std::vector<std::string>* missing) {
+    std::vector<LabelledPicture> chosen;
+    for (auto& p : width_corpus(missing))
+        if ((p.font && p.bytes.size() >= 2048) || (!p.font && p.bytes.size() >= 128))
+            chosen.push_back(std::move(p));
+    return chosen;
+}
+
+}  // namespace
+
+TEST(ScanRegions, FindsRealFontsAndIconsInRealCode) {
+    std::vector<std::string> missing;
+    const auto pictures = scan_corpus(&missing);
+    auto code = machine_code(6 << 20, &missing);
+    if (pictures.size() < 40 || code.size() < (4u << 20)) GTEST_SKIP() << "corpus packages not installed";
+    const PlantedHost host = plant_pictures(std::move(code), pictures, 2024, 4096);
+    const Outcome o = judge(host, scan_regions(host.bytes, {}));
+    const double code_kib = static_cast<double>(host.bytes.size()) / 1024.0;
+    std::printf(
+        "  planted in %.0f KiB of code: fonts found %d/%d, icons found %d/%d (%.0f%%), "
+        "false regions %d (%.2f per 256 KiB)\n",
+        code_kib, o.fonts_found, o.fonts, o.icons_found, o.icons, 100.0 * o.icons_found / o.icons,
+        o.false_regions, o.false_regions * 256.0 / code_kib);
+    EXPECT_EQ(o.fonts_found, o.fonts);
+    EXPECT_GE(o.icons_found * 10, o.icons * 8);
+    EXPECT_LE(o.false_regions * 256.0 / code_kib, 5.0);
+}
+
+TEST(ScanRegions, FewFalseRegionsInCodeAndCompressedData) {
+    std::vector<std::string> missing;
+    const auto code = machine_code(4 << 20, &missing);
+    const auto packed = compressed_data(1 << 20, &missing);
+    if (code.size() < (2u << 20)) GTEST_SKIP() << "too little machine code installed";
+    for (const auto* data : {&code, &packed}) {
+        const auto regions = scan_regions(*data, {});
+        const double per = static_cast<double>(regions.size()) * 262144.0 / static_cast<double>(data->size());
+        std::printf("  %s: %zu regions in %zu KiB (%.2f per 256 KiB)\n",
+                    data == &code ? "machine code" : "compressed", regions.size(), data->size() / 1024, per);
+        EXPECT_LE(per, 5.0);
+    }
+}
+
+TEST(ScanRegions, TheBiosFontsAreFoundInPlace) {
+    for (const char* name : {"vgabios-stdvga.bin", "vgabios-cirrus.bin"}) {
+        const auto image = read_bytes(std::string("/usr/share/seabios/") + name);
+        if (!image) GTEST_SKIP() << "seabios is not installed";
+        const auto regions = scan_regions(*image, {});
+        for (const auto& font : vga_bios_fonts(*image, name)) {
+            PlantedPicture p{font.picture.name, font.offset, font.offset + font.picture.bytes.size(), 1,
+                             true};
+            bool found = false;
+            for (const auto& r : regions)
+                found = found || (r.width == 1 && 2 * overlap(r, p) >= p.end - p.start);
+            EXPECT_TRUE(found) << font.picture.name;
+        }
+    }
+}
+
+TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
+    std::vector<std::string> missing;
+    const auto pictures = scan_corpus(&missing);
+    auto code = machine_code(1 << 20, &missing);
+    if (pictures.empty() || code.size() < (1u << 20)) GTEST_SKIP() << "corpus packages not installed";
+    // Dense planting, so regions straddle the piece boundaries.
+    const PlantedHost host = plant_pictures(std::move(code), pictures, 77, 256);
+    ScanOptions options;
+    options.begin = 1000;
+    options.end = host.bytes.size() - 333;
+    const auto whole = scan_regions(host.bytes, options);
+    ASSERT_FALSE(whole.empty());
+
+    std::vector<PictureRegion> pieces;
+    for (uint64_t at = options.begin; at < options.end;) {
+        const uint64_t next = std::min(options.end, (at / SCAN_PIECE_ALIGN + 1 + at % 3) * SCAN_PIECE_ALIGN);
+        ScanOptions piece = options;
+        piece.begin = at;
+        piece.end = next;
+        const auto found = scan_regions(host.bytes, piece);
+        pieces.insert(pieces.end(), found.begin(), found.end());
+        at = next;
+    }
+    EXPECT_EQ(merge_regions(pieces), whole);
+
+    std::atomic<bool> cancel{false};
+    for (int threads : {1, 2, 3}) {
+        uint64_t last_done = 0, calls = 0;
+        bool ordered = true;
+        const auto job = run_scan_job(
+            host.bytes, options, threads,
+            [&](uint64_t done, uint64_t total) {
+                ordered =
+                    ordered && done >= last_done && done <= total && total == options.end - options.begin;
+                last_done = done;
+                ++calls;
+            },
+            cancel);
+        EXPECT_FALSE(job.cancelled);
+        EXPECT_EQ(job.regions, whole) << threads << " threads";
+        EXPECT_TRUE(ordered);
+        EXPECT_EQ(last_done, options.end - options.begin);
+        EXPECT_GE(calls, 2u);
+    }
+}
+
+TEST(ScanRegions, CancelStopsEarlyWithAPrefixOfTheAnswer) {
+    std::vector<std::string> missing;
+    auto code = machine_code(4 << 20, &missing);
+    if (code.size() < (4u << 20)) GTEST_SKIP() << "too little machine code installed";
+    const auto whole = scan_regions(code, {});
+    for (int threads : {1, 2}) {
+        std::atomic<bool> cancel{false};
+        uint64_t seen = 0;
+        const auto job = run_scan_job(
+            code, {}, threads,
+            [&](uint64_t done, uint64_t) {
+                seen = done;
+                if (done > 0) cancel = true;
+            },
+            cancel);
+        EXPECT_TRUE(job.cancelled);
+        EXPECT_LT(seen, code.size());
+        // What came back is the answer for the part scanned: the whole answer's regions before
+        // the last one returned, identical.
+        ASSERT_LE(job.regions.size(), whole.size());
+        for (size_t i = 0; i + 1 < job.regions.size(); ++i) EXPECT_EQ(job.regions[i], whole[i]);
+    }
+    // Cancelled before it starts: nothing.
+    std::atomic<bool> already{true};
+    const auto none = run_scan_job(code, {}, 2, {}, already);
+    EXPECT_TRUE(none.cancelled);
+    EXPECT_TRUE(none.regions.empty());
+}
+
+TEST(ScanRegions, EmptyTinyAndEndOfData) {
+    EXPECT_TRUE(scan_regions({}, {}).empty());
+    const std::vector<uint8_t> tiny{1, 2, 3};
+    EXPECT_TRUE(scan_regions(tiny, {}).empty());
+    std::atomic<bool> cancel{false};
+    const auto job = run_scan_job({}, {}, 2, {}, cancel);
+    EXPECT_TRUE(job.regions.empty());
+    EXPECT_FALSE(job.cancelled);
+
+    // An icon that ends the data, and one that starts it, are found with their widths.
+    const auto icon = png_icon("/usr/share/icons/Adwaita/64x64/devices/printer-symbolic.symbolic.png");
+    if (!icon) GTEST_SKIP() << "adwaita-icon-theme is not installed";
+    std::vector<std::string> missing;
+    std::vector<uint8_t> data = machine_code(20000, &missing);
+    data.insert(data.end(), icon->bytes.begin(), icon->bytes.end());
+    auto regions = scan_regions(data, {});
+    ASSERT_FALSE(regions.empty());
+    EXPECT_EQ(regions.back().width, icon->width);
+    EXPECT_EQ(regions.back().end, data.size());
+    // A part ending inside the icon cuts the region there.
+    ScanOptions part;
+    part.end = data.size() - 100;
+    regions = scan_regions(data, part);
+    ASSERT_FALSE(regions.empty());
+    EXPECT_LE(regions.back().end, part.end);
+
+    std::vector<uint8_t> first(icon->bytes);
+    const auto code = machine_code(20000, &missing);
+    first.insert(first.end(), code.begin(), code.end());
+    regions = scan_regions(first, {});
+    ASSERT_FALSE(regions.empty());
+    EXPECT_EQ(regions.front().start, 0u);
+    EXPECT_EQ(regions.front().width, icon->width);
+}
