@@ -123,6 +123,31 @@ std::optional<WidthRange> parse_width_range(std::string_view text, std::string* 
     return WidthRange{static_cast<int>(*first), static_cast<int>(*last)};
 }
 
+std::optional<double> parse_score(std::string_view text, std::string* error) {
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    bool digits = !(whole.empty() && fraction.empty()) && whole.size() <= 9 && fraction.size() <= 17;
+    for (const char c : whole) digits = digits && c >= '0' && c <= '9';
+    for (const char c : fraction) digits = digits && c >= '0' && c <= '9';
+    if (!digits) {
+        say(error, quoted(text) + " is not a score from 0 to 1, such as 0.5");
+        return std::nullopt;
+    }
+    std::string decimal(whole);
+    decimal.insert(decimal.begin(), '0');  // "" and ".5" read as 0 and 0.5
+    decimal += '.';
+    decimal += fraction;
+    decimal += '0';
+    const double value = std::stod(decimal);
+    if (value > 1.0) {
+        say(error, quoted(text) + " is more than 1");
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::optional<int> parse_zoom(std::string_view text, std::string* error) {
     if (text == "1" || text == "2" || text == "4" || text == "8") {
         return text[0] - '0';

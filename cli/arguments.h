@@ -43,6 +43,10 @@ struct WidthRange {
 [[nodiscard]] std::optional<WidthRange> parse_width_range(std::string_view text,
                                                           std::string* error = nullptr);
 
+// A score from 0 to 1 in decimal notation: digits with an optional fraction ("0.5", ".25", "1",
+// "1.0"); no sign, exponent or spaces.
+[[nodiscard]] std::optional<double> parse_score(std::string_view text, std::string* error = nullptr);
+
 // 1, 2, 4 or 8.
 [[nodiscard]] std::optional<int> parse_zoom(std::string_view text, std::string* error = nullptr);
 

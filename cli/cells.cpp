@@ -40,6 +40,6 @@ std::string identifier_from(const std::string& text) {
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
         name += keep ? c : '_';
     }
-    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name.insert(0, "_");
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name.insert(name.begin(), '_');
     return name;
 }

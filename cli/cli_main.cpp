@@ -25,7 +25,8 @@ int run_cli(int argc, char** argv) {
     program.footer(EXIT_CODES_HELP);
     program.require_subcommand(1);
     const std::vector<Command> commands = {add_render_command(program), add_sheet_command(program),
-                                           add_export_command(program)};
+                                           add_export_command(program), add_widths_command(program),
+                                           add_scan_command(program),   add_find_command(program)};
     if (argc > 1 && argv[1][0] != '-') {
         std::string names;
         bool known = false;

@@ -7,6 +7,9 @@
 Command add_render_command(CLI::App& program);
 Command add_sheet_command(CLI::App& program);
 Command add_export_command(CLI::App& program);
+Command add_widths_command(CLI::App& program);
+Command add_scan_command(CLI::App& program);
+Command add_find_command(CLI::App& program);
 
 // The whole program: parses the arguments and runs the chosen subcommand; returns the exit code.
 int run_cli(int argc, char** argv);

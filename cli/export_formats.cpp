@@ -55,7 +55,11 @@ std::string cells_as_c(const CellRun& cells, const ExportNaming& naming) {
         for (int y = 0; y < cells.height; ++y) {
             const uint8_t* row = cells.row(n, y);
             out += "   ";
-            for (int j = 0; j < cells.width_bytes; ++j) out += " " + hexByte(row[j], "0x%02x") + ",";
+            for (int j = 0; j < cells.width_bytes; ++j) {
+                out += ' ';
+                out += hexByte(row[j], "0x%02x");
+                out += ',';
+            }
             out += " /* " + row_art(row, cells.width_bytes) + " */\n";
         }
     }
@@ -74,7 +78,10 @@ std::string cells_as_asm(const CellRun& cells, const ExportNaming& naming) {
         for (int y = 0; y < cells.height; ++y) {
             const uint8_t* row = cells.row(n, y);
             out += "    .byte ";
-            for (int j = 0; j < cells.width_bytes; ++j) out += (j > 0 ? "," : "") + binaryByte(row[j]);
+            for (int j = 0; j < cells.width_bytes; ++j) {
+                if (j > 0) out += ',';
+                out += binaryByte(row[j]);
+            }
             out += " ; " + row_art(row, cells.width_bytes) + "\n";
         }
     }

@@ -2,7 +2,8 @@
 
 const char* const EXIT_CODES_HELP =
     "Exit codes: 0 done; 1 an input file cannot be read or an output cannot be written; 2 bad "
-    "arguments. Numbers are decimal, or hexadecimal after 0x or $.";
+    "arguments; 130 interrupted (scan and find print what they found until then). Numbers are "
+    "decimal, or hexadecimal after 0x or $.";
 
 namespace {
 

@@ -21,8 +21,8 @@ int report(int code, std::string_view message);
 [[nodiscard]] bool is_standard_output(const std::string& path);
 
 // Writes all bytes to `path` through a temporary file renamed over it (without waiting for the
-// disk), or to standard output for "-". False on failure, with `error` naming the file and the reason; a file that was there
-// before is then untouched and no temporary file is left.
+// disk), or to standard output for "-". False on failure, with `error` naming the file and the reason; a file
+// that was there before is then untouched and no temporary file is left.
 [[nodiscard]] bool write_output(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
 [[nodiscard]] bool write_output(const std::string& path, std::string_view text, std::string* error);
 

@@ -36,7 +36,8 @@ protected:
     // The names in the scratch folder, to find temporary files left behind.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -80,6 +80,6 @@ inline CliRun runCli(const std::vector<std::string>& args, const CliLimits& limi
 
 // How a run is shown when a check on it fails.
 inline std::string describe(const CliRun& run) {
-    return "exit " + std::to_string(run.exit_code) + (run.signal != 0 ? " signal " + std::to_string(run.signal) : "") +
-           ", stderr: " + run.err;
+    return "exit " + std::to_string(run.exit_code) +
+           (run.signal != 0 ? " signal " + std::to_string(run.signal) : "") + ", stderr: " + run.err;
 }

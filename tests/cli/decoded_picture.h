@@ -57,7 +57,8 @@ inline DecodedPicture decodeBmp(const std::string& bytes) {
         const size_t row = dataAt + rowSize * static_cast<size_t>(height - 1 - y);
         for (int x = 0; x < width; ++x) {
             const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + row + 3 * static_cast<size_t>(x));
-            picture.pixels[static_cast<size_t>(y) * width + x] = p[2] | p[1] << 8 | static_cast<uint32_t>(p[0]) << 16;
+            picture.pixels[static_cast<size_t>(y) * width + x] =
+                p[2] | p[1] << 8 | static_cast<uint32_t>(p[0]) << 16;
         }
     }
     return picture;
@@ -81,7 +82,8 @@ inline DecodedPicture decodePbm(const std::string& bytes) {
     auto number = [&] {
         skipSpace();
         int value = 0;
-        while (at < bytes.size() && bytes[at] >= '0' && bytes[at] <= '9') value = value * 10 + (bytes[at++] - '0');
+        while (at < bytes.size() && bytes[at] >= '0' && bytes[at] <= '9')
+            value = value * 10 + (bytes[at++] - '0');
         return value;
     };
     if (bytes.compare(0, 2, "P4") != 0) return picture;

@@ -34,7 +34,8 @@ TEST_F(ExitCodes, BadArgumentsGiveTwoAndOneLine) {
         {"sheet", input_, "--widths", "1-256", "-o", out},
         {"sheet", input_, "--widths", "1-255", "--zoom", "8", "--rows", "2000", "-o", out},
         {"export", input_, "--offset", "0", "--width", "1", "--height", "8", "--format", "gif"},
-        {"export", input_, "--offset", "4990", "--width", "1", "--height", "8", "--count", "2", "--format", "c"},
+        {"export", input_, "--offset", "4990", "--width", "1", "--height", "8", "--count", "2", "--format",
+         "c"},
         {"export", input_, "--offset", "0", "--width", "1", "--height", "8", "--format", "bdf", "--first",
          "0x10FFFF", "--count", "2"},
         {"export", input_, "--width", "1", "--height", "8", "--format", "c"},
@@ -55,11 +56,14 @@ TEST_F(ExitCodes, BadArgumentsGiveTwoAndOneLine) {
 
 TEST_F(ExitCodes, MessagesSayWhatIsWrong) {
     const std::string out = path("out.png");
-    EXPECT_NE(runCli({"render", input_, "--width", "300", "-o", out}).err.find("--width: \"300\" is out of range 1 to 255"),
+    EXPECT_NE(runCli({"render", input_, "--width", "300", "-o", out})
+                  .err.find("--width: \"300\" is out of range 1 to 255"),
               std::string::npos);
-    EXPECT_NE(runCli({"render", input_, "--offset", "12q", "-o", out}).err.find("--offset: \"12q\" is not a number"),
+    EXPECT_NE(runCli({"render", input_, "--offset", "12q", "-o", out})
+                  .err.find("--offset: \"12q\" is not a number"),
               std::string::npos);
-    EXPECT_NE(runCli({"sheet", input_, "--widths", "3-400", "-o", out}).err.find("--widths"), std::string::npos);
+    EXPECT_NE(runCli({"sheet", input_, "--widths", "3-400", "-o", out}).err.find("--widths"),
+              std::string::npos);
 }
 
 TEST_F(ExitCodes, UnreadableInputGivesOneNamingTheFile) {
@@ -87,14 +91,15 @@ TEST_F(ExitCodes, UnwritableOutputGivesOneNamingTheFile) {
     std::filesystem::create_directory(dir_ / "readonly");
     ::chmod(path("readonly").c_str(), 0500);
     std::vector<std::string> targets = {path("no/such/folder/out.png"), path("readonly/out.png")};
-    if (::geteuid() == 0) targets.pop_back();  // root writes anywhere
+    if (::geteuid() == 0) targets.pop_back();               // root writes anywhere
     std::filesystem::create_directory(dir_ / "taken.png");  // a folder where the file should go
     targets.push_back(path("taken.png"));
     for (const std::string& target : targets) {
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"render", input_, "-o", target},
               std::vector<std::string>{"sheet", input_, "--widths", "1-3", "-o", target},
-              std::vector<std::string>{"export", input_, "-d", "0", "-w", "1", "-H", "4", "-f", "c", "-o", target}}) {
+              std::vector<std::string>{"export", input_, "-d", "0", "-w", "1", "-H", "4", "-f", "c", "-o",
+                                       target}}) {
             const CliRun run = runCli(args);
             EXPECT_EQ(run.exit_code, 1) << target << " " << describe(run);
             EXPECT_TRUE(oneLine(run.err)) << run.err;
@@ -116,8 +121,8 @@ TEST_F(ExitCodes, FailedWriteOverAnExistingOutputKeepsItWhole) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"render", input_, "-w", "1", "--multi", "-o", path("view.bmp")},
           std::vector<std::string>{"render", input_, "-w", "1", "--multi", "-o", path("view.png")},
-          std::vector<std::string>{"export", input_, "-d", "0", "-w", "1", "-H", "16", "-n", "256", "-f", "psf", "-o",
-                                   path("font.psf")}}) {
+          std::vector<std::string>{"export", input_, "-d", "0", "-w", "1", "-H", "16", "-n", "256", "-f",
+                                   "psf", "-o", path("font.psf")}}) {
         const CliRun run = runCli(args, small);
         EXPECT_EQ(run.exit_code, 1) << args.back() << " " << describe(run);
         EXPECT_NE(run.err.find(args.back()), std::string::npos) << run.err;
@@ -128,13 +133,17 @@ TEST_F(ExitCodes, FailedWriteOverAnExistingOutputKeepsItWhole) {
 }
 
 TEST_F(ExitCodes, HelpForTheProgramAndEachCommandAndTheVersion) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"render", "--help"},
-                                                 {"sheet", "--help"}, {"export", "--help"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                                 {"render", "--help"},
+                                                 {"sheet", "--help"},
+                                                 {"export", "--help"}}) {
         const CliRun run = runCli(args);
         EXPECT_EQ(run.exit_code, 0) << args[0];
         EXPECT_NE(run.out.find("Usage: pixelsieve-cli"), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find("Exit codes: 0 done; 1 an input file cannot be read or an output cannot be written; 2 bad"),
-                  std::string::npos)
+        EXPECT_NE(
+            run.out.find(
+                "Exit codes: 0 done; 1 an input file cannot be read or an output cannot be written; 2 bad"),
+            std::string::npos)
             << run.out;
     }
     EXPECT_NE(runCli({"export", "--help"}).out.find("--first"), std::string::npos);

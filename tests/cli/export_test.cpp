@@ -30,9 +30,12 @@ protected:
     }
     std::vector<std::string> exportArgs(const std::string& format, int first, int count) const {
         const size_t size = static_cast<size_t>(font_.width_bytes) * font_.height;
-        return {"export", input_, "--offset", std::to_string(font_.glyphs_at + size * first), "--width",
-                std::to_string(font_.width_bytes), "--height", std::to_string(font_.height), "--count",
-                std::to_string(count), "--format", format};
+        return {"export",   input_,
+                "--offset", std::to_string(font_.glyphs_at + size * first),
+                "--width",  std::to_string(font_.width_bytes),
+                "--height", std::to_string(font_.height),
+                "--count",  std::to_string(count),
+                "--format", format};
     }
 
     ConsoleFont font_;
@@ -74,7 +77,8 @@ TEST_P(ExportFont, BdfGlyphsAsFreeTypeReadsThem) {
     ASSERT_EQ(FT_Select_Charmap(face, FT_ENCODING_UNICODE), 0);
     const int rowBytes = font_.width_bytes;
     for (int n = 0; n < 95; ++n) {
-        ASSERT_EQ(FT_Load_Char(face, static_cast<FT_ULong>(first + n), FT_LOAD_RENDER | FT_LOAD_TARGET_MONO), 0)
+        ASSERT_EQ(FT_Load_Char(face, static_cast<FT_ULong>(first + n), FT_LOAD_RENDER | FT_LOAD_TARGET_MONO),
+                  0)
             << "code " << first + n;
         const FT_Bitmap& bitmap = face->glyph->bitmap;
         ASSERT_EQ(static_cast<int>(bitmap.rows), font_.height);
@@ -98,11 +102,12 @@ TEST_P(ExportFont, CArrayCompilesToTheSameBytes) {
     args.insert(args.end(), {"--name", "glyphs", "-o", path("glyphs.c")});
     const CliRun run = runCli(args);
     ASSERT_EQ(run.exit_code, 0) << describe(run);
-    writeFile(path("main.c"),
-              "#include <stdio.h>\n#include \"glyphs.c\"\n"
-              "int main(void) { return fwrite(glyphs, 1, sizeof glyphs, stdout) == sizeof glyphs ? 0 : 1; }\n");
-    const std::string build = "cc -std=c99 -Wall -Wextra -Werror -pedantic -o " + path("dump") + " " + path("main.c") +
-                              " 2>" + path("cc.log");
+    writeFile(
+        path("main.c"),
+        "#include <stdio.h>\n#include \"glyphs.c\"\n"
+        "int main(void) { return fwrite(glyphs, 1, sizeof glyphs, stdout) == sizeof glyphs ? 0 : 1; }\n");
+    const std::string build = "cc -std=c99 -Wall -Wextra -Werror -pedantic -o " + path("dump") + " " +
+                              path("main.c") + " 2>" + path("cc.log");
     ASSERT_EQ(std::system(build.c_str()), 0) << contentsOf(path("cc.log"));
     ASSERT_EQ(std::system((path("dump") + " >" + path("dumped.bin")).c_str()), 0);
     EXPECT_TRUE(contentsOf(path("dumped.bin")) == glyphs(1, 40)) << "compiled bytes differ";
@@ -112,7 +117,8 @@ TEST_P(ExportFont, CArrayCompilesToTheSameBytes) {
     const std::string first = glyphs(1, 1);
     std::string art;
     for (int j = 0; j < font_.width_bytes; ++j) {
-        for (int k = 7; k >= 0; --k) art += (static_cast<uint8_t>(first[static_cast<size_t>(j)]) >> k & 1) ? '#' : '.';
+        for (int k = 7; k >= 0; --k)
+            art += (static_cast<uint8_t>(first[static_cast<size_t>(j)]) >> k & 1) ? '#' : '.';
     }
     EXPECT_NE(source.find(" /* " + art + " */\n"), std::string::npos) << source.substr(0, 400);
 }
@@ -158,7 +164,8 @@ TEST_P(ExportFont, PbmHasTheCellsSideBySide) {
         const std::string glyph = glyphs(48 + n, 1);
         for (int y = 0; y < font_.height; ++y) {
             for (int x = 0; x < cellWidth; ++x) {
-                const auto byte = static_cast<uint8_t>(glyph[static_cast<size_t>(y * font_.width_bytes + x / 8)]);
+                const auto byte =
+                    static_cast<uint8_t>(glyph[static_cast<size_t>(y * font_.width_bytes + x / 8)]);
                 ASSERT_EQ(picture.at(n * cellWidth + x, y), static_cast<uint32_t>(byte >> (7 - x % 8) & 1))
                     << "cell " << n << " (" << x << ", " << y << ")";
             }
@@ -191,7 +198,8 @@ TEST_F(CliTest, ExportTransformsAndOutputs) {
         return v;
     };
     for (int flags = 0; flags < 8; ++flags) {
-        std::vector<std::string> args = {"export", input, "-d", "8", "-w", "2", "-H", "4", "-n", "3", "-f", "pbm"};
+        std::vector<std::string> args = {"export", input, "-d", "8", "-w", "2",
+                                         "-H",     "4",   "-n", "3", "-f", "pbm"};
         if (flags & 1) args.push_back("--inverse");
         if (flags & 2) args.push_back("--reverse");
         if (flags & 4) args.push_back("--nibble-swap");
@@ -201,8 +209,8 @@ TEST_F(CliTest, ExportTransformsAndOutputs) {
         for (int y = 0; y < 4; ++y) {
             for (int n = 0; n < 3; ++n) {
                 for (int j = 0; j < 2; ++j) {
-                    want += static_cast<char>(reference(data[8 + static_cast<size_t>(n * 8 + y * 2 + j)], flags & 1,
-                                                        flags & 2, flags & 4));
+                    want += static_cast<char>(reference(data[8 + static_cast<size_t>(n * 8 + y * 2 + j)],
+                                                        flags & 1, flags & 2, flags & 4));
                 }
             }
         }

@@ -17,10 +17,14 @@ struct RenderCase {
 const RenderCase RENDER_CASES[] = {
     {"w1_multi_full_view", 60000, {.row_width = 1, .multi = true}},
     {"w75_one_column", 38400, {.row_width = 75}},
-    {"w2_zoom2_multi_inverse", 60000, {.display_offset = 1000, .row_width = 2, .zoom = 2, .multi = true, .inverse = true}},
-    {"w8_zoom8_multi_reverse_swap", 60000,
+    {"w2_zoom2_multi_inverse",
+     60000,
+     {.display_offset = 1000, .row_width = 2, .zoom = 2, .multi = true, .inverse = true}},
+    {"w8_zoom8_multi_reverse_swap",
+     60000,
      {.display_offset = 37, .row_width = 8, .zoom = 8, .multi = true, .reverse = true, .nibble_swap = true}},
-    {"w3_zoom4_all_flags", 60000,
+    {"w3_zoom4_all_flags",
+     60000,
      {.row_width = 3, .zoom = 4, .multi = true, .inverse = true, .reverse = true, .nibble_swap = true}},
     {"w100_rows_cut_at_the_edge", 60000, {.display_offset = 5, .row_width = 100}},
     {"w255", 200000, {.row_width = 255}},
@@ -77,7 +81,8 @@ TEST_F(CliTest, RenderPngDecodesToTheWindowsPng) {
                                    WindowView{.display_offset = 100, .row_width = 1, .multi = true}}) {
         ASSERT_TRUE(windowExport(data, view, path("window.png"), FORMAT_PNG));
         ASSERT_EQ(runCli(renderArguments(input, view, path("cli.png"))).exit_code, 0);
-        EXPECT_EQ(firstDifference(decodePng(contentsOf(path("cli.png"))), decodePng(contentsOf(path("window.png")))),
+        EXPECT_EQ(firstDifference(decodePng(contentsOf(path("cli.png"))),
+                                  decodePng(contentsOf(path("window.png")))),
                   "");
     }
     releaseImage(WINDOW_VIEW_IMAGE);

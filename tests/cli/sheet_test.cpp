@@ -29,10 +29,13 @@ TEST_P(SheetStrips, EachStripIsTheRenderAtItsWidth) {
     const SheetCase& c = GetParam();
     // Ends inside the taller strips, so the past-the-end blue is part of the comparison.
     const std::string input = writeInput("input.bin", realBytes(2500));
-    std::vector<std::string> args = {"sheet", input, "--widths",
-                                     std::to_string(c.widths.first) + "-" + std::to_string(c.widths.last), "--offset",
-                                     "0x11", "--rows", std::to_string(c.rows), "--zoom", std::to_string(c.zoom), "-o",
-                                     path("sheet.png")};
+    std::vector<std::string> args = {
+        "sheet",    input,
+        "--widths", std::to_string(c.widths.first) + "-" + std::to_string(c.widths.last),
+        "--offset", "0x11",
+        "--rows",   std::to_string(c.rows),
+        "--zoom",   std::to_string(c.zoom),
+        "-o",       path("sheet.png")};
     args.insert(args.end(), c.flags.begin(), c.flags.end());
     const CliRun run = runCli(args);
     ASSERT_EQ(run.exit_code, 0) << describe(run);
@@ -43,8 +46,11 @@ TEST_P(SheetStrips, EachStripIsTheRenderAtItsWidth) {
     ASSERT_EQ(layout.strips.size(), static_cast<size_t>(c.widths.last - c.widths.first + 1));
 
     for (const StripPlace& strip : layout.strips) {
-        std::vector<std::string> render = {"render", input, "--width", std::to_string(strip.row_width), "--offset",
-                                           "17", "--zoom", std::to_string(c.zoom), "-o", path("strip.png")};
+        std::vector<std::string> render = {"render",   input,
+                                           "--width",  std::to_string(strip.row_width),
+                                           "--offset", "17",
+                                           "--zoom",   std::to_string(c.zoom),
+                                           "-o",       path("strip.png")};
         render.insert(render.end(), c.flags.begin(), c.flags.end());
         ASSERT_EQ(runCli(render).exit_code, 0);
         const DecodedPicture view = decodePng(contentsOf(path("strip.png")));
@@ -60,8 +66,8 @@ TEST_P(SheetStrips, EachStripIsTheRenderAtItsWidth) {
                 const int gx = x - 1;
                 const int gy = y - 1;
                 const size_t glyph = static_cast<size_t>(gx >= 0 ? gx / GLYPH_ADVANCE : 0);
-                const bool lit = gx >= 0 && glyph < label.size() &&
-                                 glyph_pixel(label[glyph], gx % GLYPH_ADVANCE, gy);
+                const bool lit =
+                    gx >= 0 && glyph < label.size() && glyph_pixel(label[glyph], gx % GLYPH_ADVANCE, gy);
                 ASSERT_EQ(sheet.at(strip.slot_x + x, y), lit ? SHEET_LABEL_COLOUR : 0u)
                     << "label of width " << label << " at (" << x << ", " << y << ")";
             }

@@ -50,9 +50,11 @@ inline bool windowExport(const std::vector<uint8_t>& data, const WindowView& vie
 // The command line's arguments for the same view.
 inline std::vector<std::string> renderArguments(const std::string& input, const WindowView& view,
                                                 const std::string& output) {
-    std::vector<std::string> args = {"render", input, "--width", std::to_string(view.row_width), "--offset",
-                                     std::to_string(view.display_offset), "--zoom", std::to_string(view.zoom),
-                                     "-o", output};
+    std::vector<std::string> args = {"render",   input,
+                                     "--width",  std::to_string(view.row_width),
+                                     "--offset", std::to_string(view.display_offset),
+                                     "--zoom",   std::to_string(view.zoom),
+                                     "-o",       output};
     if (view.multi) args.push_back("--multi");
     if (view.inverse) args.push_back("--inverse");
     if (view.reverse) args.push_back("--reverse");
