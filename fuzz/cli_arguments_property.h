@@ -1,14 +1,15 @@
 #pragma once
-// The command line's readers of typed numbers (offsets, sizes, width ranges, zooms) against
+// The command line's readers of typed numbers (offsets, sizes, width ranges, zooms, scores) against
 // models written from their contracts, on any text. A rejected text must come with a one-line
 // reason.
-#include "fuzz/check_report.h"
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <regex>
+#include <string>
 
 #include "cli/arguments.h"
-
-#include <cstdint>
-#include <optional>
-#include <string>
+#include "fuzz/check_report.h"
 
 namespace cli_arguments_check {
 
@@ -65,9 +66,19 @@ inline std::optional<WidthRange> rangeModel(const std::string& text) {
     return WidthRange{static_cast<int>(*first), static_cast<int>(*last)};
 }
 
+// Digits with an optional fraction, not both empty, at most 9 and 17 of them; from 0 to 1.
+inline std::optional<double> scoreModel(const std::string& text) {
+    static const std::regex form(R"(([0-9]{0,9})(\.([0-9]{0,17}))?)");
+    std::smatch m;
+    if (!std::regex_match(text, m, form) || (m[1].length() == 0 && m[3].length() == 0)) return std::nullopt;
+    const double value = std::strtod(("0" + m[1].str() + "." + m[3].str() + "0").c_str(), nullptr);
+    if (value > 1.0) return std::nullopt;
+    return value;
+}
+
 template <typename T>
-void compare(CheckReport& r, const std::optional<T>& got, const std::optional<T>& want, const std::string& error,
-             const std::string& what) {
+void compare(CheckReport& r, const std::optional<T>& got, const std::optional<T>& want,
+             const std::string& error, const std::string& what) {
     r.expectEqual(got.has_value(), want.has_value(), what + " accepted");
     if (got && want) r.expect(*got == *want, what + " value");
     if (!got) {
@@ -86,17 +97,24 @@ inline std::string check_cli_arguments(const uint8_t* data, size_t size) {
     std::string error;
     compare(r, parse_offset(text, &error), offsetModel(text), error, "parse_offset(" + printable(text) + ")");
     error.clear();
-    compare(r, parse_picture_size(text, &error), sizeModel(text), error, "parse_picture_size(" + printable(text) + ")");
+    compare(r, parse_picture_size(text, &error), sizeModel(text), error,
+            "parse_picture_size(" + printable(text) + ")");
     error.clear();
-    compare(r, parse_width_range(text, &error), rangeModel(text), error, "parse_width_range(" + printable(text) + ")");
+    compare(r, parse_width_range(text, &error), rangeModel(text), error,
+            "parse_width_range(" + printable(text) + ")");
     error.clear();
     const auto offset = offsetModel(text);
-    const std::optional<int64_t> inRange =
-        offset && *offset >= 1 && *offset <= 4096 ? std::optional<int64_t>(static_cast<int64_t>(*offset)) : std::nullopt;
-    compare(r, parse_number_in(text, 1, 4096, &error), inRange, error, "parse_number_in(" + printable(text) + ")");
+    const std::optional<int64_t> inRange = offset && *offset >= 1 && *offset <= 4096
+                                               ? std::optional<int64_t>(static_cast<int64_t>(*offset))
+                                               : std::nullopt;
+    compare(r, parse_number_in(text, 1, 4096, &error), inRange, error,
+            "parse_number_in(" + printable(text) + ")");
     error.clear();
-    const std::optional<int> zoom =
-        text == "1" || text == "2" || text == "4" || text == "8" ? std::optional<int>(text[0] - '0') : std::nullopt;
+    const std::optional<int> zoom = text == "1" || text == "2" || text == "4" || text == "8"
+                                        ? std::optional<int>(text[0] - '0')
+                                        : std::nullopt;
     compare(r, parse_zoom(text, &error), zoom, error, "parse_zoom(" + printable(text) + ")");
+    error.clear();
+    compare(r, parse_score(text, &error), scoreModel(text), error, "parse_score(" + printable(text) + ")");
     return r.message();
 }
