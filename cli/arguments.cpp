@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "view/layout/sprite_layout.h"
+#include "runtime/text/byte_tables.h"
 
 namespace {
 

@@ -58,5 +58,5 @@ struct Transforms {
     bool nibble_swap = false;
 };
 
-// The byte as the view shows it. Needs the byte tables (build_byte_tables) to be built.
+// The byte as the view shows it.
 [[nodiscard]] uint8_t transformed_byte(uint8_t value, const Transforms& transforms);

@@ -4,7 +4,6 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "view/layout/sprite_layout.h"
 
 #ifndef PIXELSIEVE_VERSION
 #error "PIXELSIEVE_VERSION comes from the build (the project's version)"
@@ -14,7 +13,6 @@ int run_cli(int argc, char** argv) {
     // A file-size limit then shows up as a failed write, reported and cleaned up, instead of a
     // killed process that leaves its temporary file behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    build_byte_tables();
 
     CLI::App program(
         "Shows the bytes of any file as a bitmap, one bit per pixel, from a shell: the viewer's "

@@ -5,7 +5,6 @@
 
 #include "fuzz/cli_arguments_property.h"
 #include "fuzz/kept_inputs.h"
-#include "view/layout/sprite_layout.h"
 
 namespace {
 
@@ -61,7 +60,6 @@ TEST(Arguments, BoundedNumbersSizesRangesAndZooms) {
 }
 
 TEST(Arguments, TransformsInTheViewsOrder) {
-    build_byte_tables();
     // 0x12 inverted is 0xED; reversed 0xB7; its halves swapped 0x7B.
     EXPECT_EQ(transformed_byte(0x12, {.inverse = true}), 0xED);
     EXPECT_EQ(transformed_byte(0x12, {.inverse = true, .reverse = true}), 0xB7);

@@ -24,10 +24,6 @@ inline std::vector<uint8_t> realBytes(size_t count, size_t from = 4096) {
 
 class CliTest : public TempDir {
 protected:
-    void SetUp() override {
-        TempDir::SetUp();
-        build_byte_tables();
-    }
     std::string writeInput(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string at = path(name);
         writeFile(at, std::string(bytes.begin(), bytes.end()));
