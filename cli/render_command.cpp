@@ -55,7 +55,7 @@ Command add_render_command(CLI::App& program) {
     auto args = std::make_shared<RenderArgs>();
     CLI::App* c = add_subcommand(
         program, "render",
-        "Draw the 600 x 512 view of FILE, as the window shows it, into a PNG, BMP or PBM file");
+        "Draw the view of FILE as the window shows it (600 x 512, or --size) into a PNG, BMP or PBM file");
     add_input_file(*c, args->input);
     add_row_width(*c, args->view.row_width);
     add_offset(*c, "-d,--offset", args->view.offset,
@@ -64,6 +64,17 @@ Command add_render_command(CLI::App& program) {
     c->add_flag("--multi", args->view.multi, "Further columns side by side, as far as the view reaches");
     add_transforms(*c, args->view.transforms);
     c->add_flag("--grid", args->view.grid, "Draw the window's grid over the picture (PNG and BMP)");
+    c->add_option_function<std::string>(
+         "--size",
+         [args](const std::string& text) {
+             std::string why;
+             const auto size = parse_picture_size(text, &why);
+             if (!size) throw CLI::ValidationError("--size", why);
+             args->view.width = size->width;
+             args->view.height = size->height;
+         },
+         "The picture's size, filled by the same layout (default 600x512, the window's view)")
+        ->type_name("WxH");
     c->add_option("-o,--output", args->output,
                   "The picture to write: .png, .bmp or .pbm; - for standard output")
         ->required()

@@ -11,6 +11,10 @@ constexpr ColourValue GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64
 constexpr ColourValue GRID_MINOR = 0x007F00;  // dark green, the other lines
 constexpr int GRID_STEP = 8;
 
+// The layout reaches at most (byte columns in the view + one row) x rows bytes past the first;
+// the window's 32-bit count must hold that for the largest picture.
+static_assert((int64_t{MAX_PICTURE_SIDE} / 8 + MAX_ROW_WIDTH_ARGUMENT) * MAX_PICTURE_SIDE < INT32_MAX);
+
 }  // namespace
 
 SpriteLayoutInput layout_window(std::span<const uint8_t> file, const ViewRequest& request) {
@@ -26,6 +30,8 @@ SpriteLayoutInput layout_window(std::span<const uint8_t> file, const ViewRequest
     in.reverse = request.transforms.reverse;
     in.nibble_swap = request.transforms.nibble_swap;
     in.multi = request.multi;
+    in.view_width = request.width;
+    in.view_height = request.height;
     return in;
 }
 

@@ -15,8 +15,8 @@ struct ViewRequest {
     bool multi = false;
     Transforms transforms;
     bool grid = false;
-    int width = VIEW_WIDTH;  // picture size in pixels
-    int height = VIEW_HEIGHT;
+    int width = VIEW_WIDTH;    // picture size in pixels, 1 to MAX_PICTURE_SIDE: the layout fills it
+    int height = VIEW_HEIGHT;  // with the window's rules (a column is height / zoom rows)
 };
 
 // The layout's input over a window of the file: the bytes from `offset` to the end, at most as

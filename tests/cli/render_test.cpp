@@ -34,6 +34,18 @@ const RenderCase RENDER_CASES[] = {
     {"end_inside_zoom2_lone_column", 900, {.row_width = 5, .zoom = 2}},
     {"offset_past_the_end", 5000, {.display_offset = 6000, .row_width = 4, .multi = true}},
     {"empty_file", 0, {.row_width = 4, .multi = true}},
+    // Other sizes: columns as tall as the picture, as many as its width takes.
+    {"size_1200x1000_multi",
+     60000,
+     {.display_offset = 7, .row_width = 3, .multi = true, .width = 1200, .height = 1000}},
+    {"size_333x77_zoom2_multi_end_inside",
+     2000,
+     {.row_width = 5, .zoom = 2, .multi = true, .inverse = true, .width = 333, .height = 77}},
+    {"size_2040x40_w255", 60000, {.row_width = 255, .width = 2040, .height = 40}},
+    {"size_1x1", 100, {.row_width = 1, .inverse = true, .width = 1, .height = 1}},
+    {"size_97x3000_zoom8_lone_column_end_inside",
+     1000,
+     {.row_width = 1, .zoom = 8, .width = 97, .height = 3000}},
 };
 
 void PrintTo(const RenderCase& c, std::ostream* os) { *os << c.name; }

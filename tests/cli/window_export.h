@@ -21,15 +21,18 @@ struct WindowView {
     bool inverse = false;
     bool reverse = false;
     bool nibble_swap = false;
-    bool grid = false;  // the canvas's grid over the view, as the window shows it
+    bool grid = false;           // the canvas's grid over the view, as the window shows it
+    int32_t width = VIEW_WIDTH;  // the picture's size: the layout's view size
+    int32_t height = VIEW_HEIGHT;
 };
 
 // Draws the view of `data` into image 0 and saves it with the given format code; the image
-// stays for inspection.
+// stays for inspection. The grid, drawn by the window only over its 600 x 512 canvas, is asked
+// for at that size only.
 inline bool windowExport(const std::vector<uint8_t>& data, const WindowView& view, const std::string& path,
                          int32_t format) {
     registerPngEncoder();
-    if (newImage(WINDOW_VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT) == 0) return false;
+    if (newImage(WINDOW_VIEW_IMAGE, view.width, view.height) == 0) return false;
     SpriteLayoutInput in;
     in.data = data.empty() ? nullptr : data.data();
     in.len = static_cast<int32_t>(data.size());
@@ -40,6 +43,8 @@ inline bool windowExport(const std::vector<uint8_t>& data, const WindowView& vie
     in.inverse = view.inverse;
     in.reverse = view.reverse;
     in.nibble_swap = view.nibble_swap;
+    in.view_width = view.width;
+    in.view_height = view.height;
     if (beginDrawing(imageTarget(WINDOW_VIEW_IMAGE)) == 0) return false;
     draw_sprite_layout(in);
     if (view.grid) draw_grid();
@@ -60,5 +65,8 @@ inline std::vector<std::string> renderArguments(const std::string& input, const 
     if (view.reverse) args.push_back("--reverse");
     if (view.nibble_swap) args.push_back("--nibble-swap");
     if (view.grid) args.push_back("--grid");
+    if (view.width != VIEW_WIDTH || view.height != VIEW_HEIGHT) {
+        args.insert(args.end(), {"--size", std::to_string(view.width) + "x" + std::to_string(view.height)});
+    }
     return args;
 }
