@@ -18,12 +18,6 @@ inline uint64_t load64(const uint8_t* p) {
 
 }  // namespace
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
-#else
-#define PIXELSIEVE_BIT_CLONES
-#endif
-
 PIXELSIEVE_BIT_CLONES uint64_t count_bits(const uint8_t* bytes, size_t n) {
     uint64_t total = 0;
     size_t i = 0;
@@ -59,7 +53,7 @@ namespace {
 // Eight widths at a time: lane j of a vector compares with the bytes w0 + j further on. The eight
 // overlapping 8-byte loads for one word come from one 16-byte load, shuffled into the lanes.
 __attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differences_avx512(
-    const uint8_t* cell, int max_width, uint32_t* out) {
+    const uint8_t* cell, int max_width, const uint32_t* base, uint32_t* out) {
     alignas(64) static const uint8_t LANE_BYTES[64] = {
         // Qword q takes bytes q..q+7 of the 16 loaded (each 128-bit lane holds all 16).
         0, 1,  2,  3,  4, 5, 6, 7, 1,  2,  3,  4,  5, 6, 7, 8,  2,  3,  4,  5, 6, 7,
@@ -76,14 +70,14 @@ __attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differe
         __m512i sum = _mm512_setzero_si512();
         for (int k = 0; k < 8; ++k) {
             const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell + 8 * k + w0));
-            const __m512i lanes = _mm512_shuffle_epi8(_mm512_broadcast_i32x4(bytes16), shuffle);
+            const __m512i lanes = _mm512_shuffle_epi8(_mm512_maskz_broadcast_i32x4(0xFFFF, bytes16), shuffle);
             sum = _mm512_add_epi64(sum, _mm512_popcnt_epi64(_mm512_xor_si512(lanes, own[k])));
         }
         const int take = std::min(8, max_width - w0 + 1);
-        const __m256i counts = _mm512_cvtepi64_epi32(sum);
-        alignas(32) uint32_t lane_counts[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lane_counts), counts);
-        std::memcpy(out + (w0 - 1), lane_counts, static_cast<size_t>(take) * sizeof(uint32_t));
+        alignas(64) uint64_t lane_counts[8];
+        _mm512_store_si512(lane_counts, sum);
+        for (int j = 0; j < take; ++j)
+            out[w0 - 1 + j] = base[w0 - 1 + j] + static_cast<uint32_t>(lane_counts[j]);
     }
 }
 
@@ -97,10 +91,10 @@ bool avx512_kernel_usable() {
 #endif
 
 PIXELSIEVE_BIT_CLONES void count_shifted_differences(const uint8_t* cell, size_t n, int max_width,
-                                                     uint32_t* out) {
+                                                     const uint32_t* base, uint32_t* out) {
 #ifdef PIXELSIEVE_HAVE_AVX512_KERNEL
     if (n == 64 && avx512_kernel_usable()) {
-        shifted_differences_avx512(cell, max_width, out);
+        shifted_differences_avx512(cell, max_width, base, out);
         return;
     }
 #endif
@@ -112,10 +106,10 @@ PIXELSIEVE_BIT_CLONES void count_shifted_differences(const uint8_t* cell, size_t
             uint32_t d = 0;
             for (int k = 0; k < 8; ++k)
                 d += static_cast<uint32_t>(__builtin_popcountll(own[k] ^ load64(other + 8 * k)));
-            out[w - 1] = d;
+            out[w - 1] = base[w - 1] + d;
         }
         return;
     }
     for (int w = 1; w <= max_width; ++w)
-        out[w - 1] = static_cast<uint32_t>(count_differing_bits(cell, cell + w, n));
+        out[w - 1] = base[w - 1] + static_cast<uint32_t>(count_differing_bits(cell, cell + w, n));
 }

@@ -5,10 +5,21 @@
 #include <cstddef>
 #include <cstdint>
 
+// Compiles a hot function twice, with and without the population-count instruction; the loader
+// picks the one the processor supports. Not under a sanitizer: the loader runs the clones'
+// resolver before the sanitizer's runtime is up, and an instrumented resolver crashes there.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
+#else
+#define PIXELSIEVE_BIT_CLONES
+#endif
+
 // Set bits in n bytes.
 [[nodiscard]] uint64_t count_bits(const uint8_t* bytes, size_t n);
 // Bits that differ between a[0..n) and b[0..n).
 [[nodiscard]] uint64_t count_differing_bits(const uint8_t* a, const uint8_t* b, size_t n);
 // For each width w in 1..max_width, the bits that differ between cell[0..n) and cell[w..w+n);
-// out[w - 1] receives the count. The caller guarantees cell[0 .. n + max_width + 16) is readable.
-void count_shifted_differences(const uint8_t* cell, size_t n, int max_width, uint32_t* out);
+// out[w - 1] receives base[w - 1] plus the count (running sums over cells). The caller guarantees
+// cell[0 .. n + max_width + 16) is readable.
+void count_shifted_differences(const uint8_t* cell, size_t n, int max_width, const uint32_t* base,
+                               uint32_t* out);

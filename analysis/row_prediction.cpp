@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/bit_count.h"
+
 namespace {
 
 // Planes of 64 pixels, bit 63 = leftmost.
@@ -39,10 +41,17 @@ struct SubsetCounts {
     }
 };
 
+// lgamma stores the sign of the result in the global `signgam`, a data race once the scan runs
+// on several threads; the reentrant form hands the sign back instead.
+double log_gamma(double x) {
+    int sign = 0;
+    return lgamma_r(x, &sign);
+}
+
 // Bits to code `zeros` and `ones` with the Krichevsky-Trofimov estimator.
 double kt_bits(double zeros, double ones) {
     static const double LOG_PI = std::log(3.14159265358979323846);
-    return (std::lgamma(zeros + ones + 1) + LOG_PI - std::lgamma(zeros + 0.5) - std::lgamma(ones + 0.5)) /
+    return (log_gamma(zeros + ones + 1) + LOG_PI - log_gamma(zeros + 0.5) - log_gamma(ones + 0.5)) /
            std::log(2.0);
 }
 
@@ -54,7 +63,8 @@ uint64_t load_be64(const uint8_t* p) {
 
 }  // namespace
 
-double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
+PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin,
+                                                  uint64_t length, int width) {
     if (width < 1 || begin >= bytes.size()) return 0;
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "analysis/bit_count.h"
 #include "analysis/column_agreement.h"
@@ -11,7 +12,7 @@
 // the cell alone (so that any split of the file into pieces gives the same cells):
 //  1. Cell statistics: set bits, and for every width the bits that differ from the bytes that
 //     width further on.
-//  2. Windows of 2, 4, 8 and 32 cells propose their best widths by agreement (cheap, from the
+//  2. Windows of 2, 4, 8 and 24 cells propose their best widths by agreement (cheap, from the
 //     cell statistics); a proposal that passes the gate is checked with the column agreement, the
 //     measure that tells pictures from tables and padding, and accepted above a threshold that
 //     rises as the rows per column fall.
@@ -34,7 +35,7 @@ struct WindowKind {
 };
 constexpr WindowKind WINDOW_KINDS[] = {
     {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
-constexpr uint64_t LARGEST_WINDOW = 32;
+constexpr uint64_t LARGEST_WINDOW = 24;
 // A cell between kept cells of its width, this many cells away at most, keeps the width.
 constexpr uint64_t BRIDGE_CELLS = 32;
 // Context each block computes around its own cells so that every answer inside is complete.
@@ -46,6 +47,14 @@ constexpr double ACCEPT_BASE = 0.2;
 constexpr double ACCEPT_SPREAD = 1.2;
 // The agreement of a cell's own bytes (kappa against the window's density) that makes it strong.
 constexpr double CELL_MIN = 0.12;
+constexpr double DRAWN_MIN = 0.5;
+constexpr double ISOLATED_MAX = 0.3;
+// Windows whose non-zero bytes are at least this share printable ASCII are text.
+constexpr double TEXT_SHARE = 0.8;
+// A window whose best proposal checks below this share of the bar is rejected at once.
+constexpr double REJECT_SHARE = 0.6;
+// The bytes of a window that row prediction looks at when it chooses between widths.
+constexpr uint64_t PREDICTION_SAMPLE = 512;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
 
@@ -60,6 +69,65 @@ struct Label {
     double density = 0;  // of the window that gave the label
 };
 
+// Counts over bytes that judge a window's bytes apart from any width: how many are not zero and
+// how many of those are printable ASCII (text is not a picture, however regular), and for the
+// horizontal agreement the set bits per bit position and the equal neighbouring positions.
+struct ByteTraits {
+    uint32_t nonzero = 0, printable = 0;
+    uint32_t ones[8] = {}, equal[7] = {};
+
+    void add(const uint8_t* data, uint64_t n) {
+        // Byte lanes of 64-bit sums: at most 64 bytes per call, so no lane overflows.
+        const auto& t = trait_tables();
+        uint64_t ones_lanes = 0, equal_lanes = 0;
+        for (uint64_t i = 0; i < n; ++i) {
+            const uint8_t b = data[i];
+            ones_lanes += t.ones[b];
+            equal_lanes += t.equal[b];
+            nonzero += b != 0;
+            printable += b >= 0x20 && b < 0x7F;
+        }
+        for (int k = 0; k < 8; ++k) ones[k] += static_cast<uint32_t>((ones_lanes >> (8 * k)) & 0xFF);
+        for (int k = 0; k < 7; ++k) equal[k] += static_cast<uint32_t>((equal_lanes >> (8 * k)) & 0xFF);
+    }
+    struct Tables {
+        uint64_t ones[256], equal[256];  // lane k: bit k set; bits k and k+1 equal
+    };
+    static const Tables& trait_tables() {
+        static const Tables tables = [] {
+            Tables t{};
+            for (unsigned b = 0; b < 256; ++b) {
+                const unsigned same = ~(b ^ (b >> 1)) & 0x7F;
+                for (int k = 0; k < 8; ++k) t.ones[b] |= static_cast<uint64_t>((b >> k) & 1) << (8 * k);
+                for (int k = 0; k < 7; ++k) t.equal[b] |= static_cast<uint64_t>((same >> k) & 1) << (8 * k);
+            }
+            return t;
+        }();
+        return tables;
+    }
+    ByteTraits minus(const ByteTraits& o) const {
+        ByteTraits d;
+        d.nonzero = nonzero - o.nonzero;
+        d.printable = printable - o.printable;
+        for (int k = 0; k < 8; ++k) d.ones[k] = ones[k] - o.ones[k];
+        for (int k = 0; k < 7; ++k) d.equal[k] = equal[k] - o.equal[k];
+        return d;
+    }
+    bool text() const { return nonzero > 0 && printable >= TEXT_SHARE * nonzero; }
+    // Neighbouring pixels within a byte, kappa against their positions' densities.
+    double horizontal_agreement(uint64_t n) const {
+        double agree = 0, expected = 0;
+        const double m = static_cast<double>(n);
+        for (int k = 0; k < 7; ++k) {
+            const double p = ones[k] / m, q = ones[k + 1] / m;
+            agree += equal[k];
+            expected += m * (p * q + (1 - p) * (1 - q));
+        }
+        const double pairs = 7 * m;
+        return pairs - expected < 1e-9 ? 0 : (agree - expected) / (pairs - expected);
+    }
+};
+
 // Everything about the cells [first, first + count), absolute cell indices.
 class CellView {
 public:
@@ -69,29 +137,30 @@ public:
         diff_prefix_.assign((count_ + 1) * w, 0);
         ones_prefix_.assign(count_ + 1, 0);
         blank_.assign(count_, false);
-        std::vector<uint32_t> diffs(w);
+        traits_.assign(count_ + 1, {});
         for (uint64_t k = 0; k < count_; ++k) {
             const uint64_t start = (first_ + k) * CELL;
             const uint64_t n = cell_length(first_ + k);
             const uint8_t* cell = bytes_.data() + start;
             ones_prefix_[k + 1] = ones_prefix_[k] + (n ? count_bits(cell, n) : 0);
             blank_[k] = n == 0 || std::all_of(cell, cell + n, [&](uint8_t b) { return b == cell[0]; });
+            traits_[k + 1] = traits_[k];
+            traits_[k + 1].add(cell, n);
+            uint32_t* row = &diff_prefix_[(k + 1) * w];
+            const uint32_t* before = &diff_prefix_[k * w];
             if (n == 0) {
-                std::fill(diffs.begin(), diffs.end(), 0);
+                std::copy(before, before + w, row);
             } else if (start + n + w + 16 <= bytes_.size()) {
-                count_shifted_differences(cell, n, max_width_, diffs.data());
+                count_shifted_differences(cell, n, max_width_, before, row);
             } else {
                 for (size_t i = 0; i < w; ++i) {
                     const uint64_t shift = i + 1;
                     const uint64_t pairs =
                         start + shift >= bytes_.size() ? 0 : std::min(n, bytes_.size() - start - shift);
-                    diffs[i] =
-                        static_cast<uint32_t>(pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
+                    row[i] = before[i] + static_cast<uint32_t>(
+                                             pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
                 }
             }
-            uint32_t* row = &diff_prefix_[(k + 1) * w];
-            const uint32_t* before = &diff_prefix_[k * w];
-            for (size_t i = 0; i < w; ++i) row[i] = before[i] + diffs[i];
         }
     }
 
@@ -120,6 +189,9 @@ public:
         return std::min(n, bytes_.size() - w - start);
     }
     bool blank(uint64_t cell) const { return blank_[cell - first_]; }
+    ByteTraits traits(uint64_t cell, uint64_t cells) const {
+        return traits_[cell - first_ + cells].minus(traits_[cell - first_]);
+    }
     uint64_t data_size() const { return bytes_.size(); }
     // The running sums of differing bits before `cell`, one entry per width.
     const uint32_t* differing_row(uint64_t cell) const {
@@ -133,7 +205,44 @@ private:
     std::vector<uint32_t> diff_prefix_;
     std::vector<uint64_t> ones_prefix_;
     std::vector<bool> blank_;
+    std::vector<ByteTraits> traits_;  // running sums before each cell
 };
+
+// Two traits of drawn pictures that tables of numbers rarely share: rows that repeat the row
+// above exactly (strokes, fills, blank lines), and neighbouring pixels within a byte that agree
+// beyond their positions' densities (horizontal strokes and fills, ByteTraits). Their sum must
+// reach DRAWN_MIN; fonts and icons reach it nearly always, the tables and counters in libraries
+// and programs mostly not.
+double repeated_rows(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t w = static_cast<uint64_t>(width);
+    const uint64_t rows = n / w;
+    if (rows < 2) return 0;
+    uint64_t same = 0;
+    for (uint64_t r = 1; r < rows; ++r) same += std::memcmp(data + r * w, data + (r - 1) * w, w) == 0;
+    return static_cast<double>(same) / static_cast<double>(rows - 1);
+}
+
+// The share of the rows with ink (a non-zero byte) that have blank rows above and below: high in
+// tables of small numbers among zeros, low in glyphs and icons, whose strokes span rows.
+double isolated_rows(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t w = static_cast<uint64_t>(width);
+    const uint64_t rows = n / w;
+    auto inked = [&](uint64_t r) {
+        return std::any_of(data + r * w, data + (r + 1) * w, [](uint8_t b) { return b != 0; });
+    };
+    uint64_t ink = 0, isolated = 0;
+    bool above = false, here = rows > 0 && inked(0);
+    for (uint64_t r = 0; r < rows; ++r) {
+        const bool below = r + 1 < rows && inked(r + 1);
+        if (here) {
+            ++ink;
+            isolated += !above && !below;
+        }
+        above = here;
+        here = below;
+    }
+    return ink ? static_cast<double>(isolated) / static_cast<double>(ink) : 0;
+}
 
 // The window's verdict: the width of its accepted proposal, or width 0.
 Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_t cell,
@@ -145,31 +254,46 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
     const double density = static_cast<double>(view.ones(cell, kind.cells)) / (8.0 * static_cast<double>(n));
     const double spread = 2 * density * (1 - density);
     if (spread < 1e-3) return {};
+    const ByteTraits traits = view.traits(cell, kind.cells);
+    if (traits.text()) return {};
 
-    // The two widths with the fewest differing bits, i.e. the best agreement (kappa against the
+    // The three widths with the fewest differing bits, i.e. the best agreement (kappa against the
     // window's density), if they pass the gate.
     const int top = std::min<int>({kind.max_width, max_width, static_cast<int>(n / 8)});
     const bool inside = start + n + static_cast<uint64_t>(top) <= view.data_size();
     const double limit = (1 - kind.gate) * 8.0 * static_cast<double>(n) * spread;
-    int best[2] = {0, 0};
-    double fewest[2] = {limit, limit};
+    int best[3] = {0, 0, 0};
+    double fewest[3] = {limit, limit, limit};
+    auto offer = [&](int w, double d) {
+        if (d >= fewest[2]) return;
+        int k = 2;
+        while (k > 0 && d < fewest[k - 1]) {
+            best[k] = best[k - 1];
+            fewest[k] = fewest[k - 1];
+            --k;
+        }
+        best[k] = w;
+        fewest[k] = d;
+    };
     const uint32_t* lo = view.differing_row(cell);
     const uint32_t* hi = view.differing_row(cell + kind.cells);
-    for (int w = 1; w <= top; ++w) {
-        double d = static_cast<double>(hi[w - 1] - lo[w - 1]);
-        if (!inside) {
+    if (inside) {
+        // Whole windows: every width has n pairs, so counts compare directly (the hot loop).
+        const uint32_t ceiling = static_cast<uint32_t>(std::min(limit, 4e9));
+        uint32_t third = ceiling;
+        for (int w = 1; w <= top; ++w) {
+            const uint32_t d = hi[w - 1] - lo[w - 1];
+            if (d < third) {
+                offer(w, static_cast<double>(d));
+                third = static_cast<uint32_t>(std::min(fewest[2], 4e9));
+            }
+        }
+    } else {
+        for (int w = 1; w <= top; ++w) {
             const uint64_t pairs = view.pairs(start, n, w);
             if (pairs == 0) continue;
-            d *= static_cast<double>(n) / static_cast<double>(pairs);
-        }
-        if (d < fewest[0]) {
-            best[1] = best[0];
-            fewest[1] = fewest[0];
-            best[0] = w;
-            fewest[0] = d;
-        } else if (d < fewest[1]) {
-            best[1] = w;
-            fewest[1] = d;
+            offer(w, static_cast<double>(hi[w - 1] - lo[w - 1]) * static_cast<double>(n) /
+                         static_cast<double>(pairs));
         }
     }
     if (best[0] == 0) return {};
@@ -177,9 +301,17 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
     // The proposals must pass the column check; a passing proposal's divisors that pass too are
     // weighed against it by row prediction, the measure that ranks a picture's own width first.
     std::vector<std::pair<int, double>> accepted;
+    const double horizontal = traits.horizontal_agreement(n);
+    auto drawn = [&](int w) {
+        return repeated_rows(bytes.data() + start, n, w) + horizontal >= DRAWN_MIN &&
+               isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
+    };
     for (int proposal : best) {
-        if (proposal == 0) continue;
+        if (proposal == 0 || !drawn(proposal)) continue;
         const double score = column_agreement(bytes, start, n, proposal);
+        // Tables and padding agree by their columns alone: when the best proposal checks far
+        // below the bar, the weaker ones are not worth checking.
+        if (proposal == best[0] && score < REJECT_SHARE * acceptance(n, proposal)) return {};
         if (score >= acceptance(n, proposal) && score >= min_score) accepted.push_back({proposal, score});
     }
     if (accepted.empty()) return {};
@@ -190,13 +322,23 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
         if (leader % d != 0 ||
             std::any_of(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == d; }))
             continue;
+        if (!drawn(d)) continue;
         const double score = column_agreement(bytes, start, n, d);
         if (score >= acceptance(n, d) && score >= min_score) accepted.push_back({d, score});
     }
-    if (accepted.size() == 1) return {leader, accepted.front().second, density};
+    // Row prediction decides only between the leader and its accepted divisors: the case where
+    // the column check cannot tell a picture's width from its multiples.
+    std::vector<std::pair<int, double>> related{accepted.front()};
+    for (size_t i = 1; i < accepted.size(); ++i)
+        if (leader % accepted[i].first == 0 || accepted[i].first % leader == 0)
+            related.push_back(accepted[i]);
+    if (related.size() == 1) return {leader, accepted.front().second, density};
+    accepted = related;
     std::vector<double> predicted(accepted.size());
+    // Prediction settles the width within a few hundred rows; more only costs time.
+    const uint64_t sample = std::min<uint64_t>(n, PREDICTION_SAMPLE);
     for (size_t i = 0; i < accepted.size(); ++i)
-        predicted[i] = row_prediction_score(bytes, start, n, accepted[i].first);
+        predicted[i] = row_prediction_score(bytes, start, sample, accepted[i].first);
     size_t pick = 0;
     for (size_t i = 1; i < accepted.size(); ++i)
         if (predicted[i] > predicted[pick]) pick = i;
@@ -205,7 +347,7 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
         const int d = accepted[i].first, w = accepted[pick].first;
         if (d >= w || w % d != 0) continue;
         const double ratio = d == 1 ? WIDTH_ONE_RATIO : WIDTH_MULTIPLE_RATIO;
-        if (predicted[i] >= ratio * predicted[pick] && (accepted[pick].first > accepted[i].first)) pick = i;
+        if (predicted[i] >= ratio * predicted[pick]) pick = i;
     }
     return {accepted[pick].first, accepted[pick].second, density};
 }

@@ -2,6 +2,7 @@
 
 #include "app/image_export.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/binary_slice.h"
@@ -84,6 +85,8 @@ void mirror_box_to_mark(int box, int command) {
 }  // namespace
 
 bool load_and_show(const std::string& path) {
+    // The picture scan reads the loaded data in place: it stops before a load may replace it.
+    stop_picture_scan();
     LoadTargets targets;
     targets.last_folder = &shell_state.last_folder;
     targets.last_file_name = &shell_state.last_file_name;
@@ -178,6 +181,9 @@ void handle_control(int control, int32_t kind) {
 
 LoopAction handle_command(int command) {
     LoopAction action = LoopAction::Continue;
+    if (command != CmdSuggestWidth) {
+        end_width_suggestions();
+    }
     switch (command) {
         case CmdQuit:
             action = LoopAction::Quit;
@@ -237,6 +243,15 @@ LoopAction handle_command(int command) {
                 shell_state.jump_row = -1;
             }
             break;
+        case CmdSuggestWidth:
+            suggest_width();
+            ignore_escape_until_released();
+            break;
+        case CmdNextPicture:
+        case CmdPreviousPicture:
+            jump_to_picture(command == CmdNextPicture);
+            ignore_escape_until_released();
+            break;
         default:
             break;
     }
@@ -257,6 +272,9 @@ LoopAction handle_event(int32_t code) {
             return handle_command(eventObject());
         case EventCode::CloseWindow:
             return LoopAction::Quit;
+        case EventCode::TaskDone:
+            picture_scan_done(eventObject());
+            return LoopAction::Continue;
         default:
             return LoopAction::Continue;
     }

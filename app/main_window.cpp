@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
@@ -66,6 +67,7 @@ void build_menus() {
     addMenuItem(CmdMultiColumns, "Multi columns\tCtrl+M");
     addMenuItem(CmdReverse, "Reverse byte\tCtrl+R");
     addMenuItem(CmdStayOnTop, "Stay on top\tCtrl+T");
+    add_picture_finder_items();
     // Leaving the "View" level puts the four zoom commands directly on the bar.
     closeSubmenu();
     addMenuItem(CmdZoom1, "x1");
@@ -90,6 +92,7 @@ void add_shortcuts() {
     for (const Shortcut& s : shortcuts) {
         addShortcut(MainWindow, s.key, s.command);
     }
+    add_picture_finder_shortcuts();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "app/event_loop.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/settings.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
@@ -63,6 +64,7 @@ int run_program(int argc, char** argv) {
         }
     }
     releaseImage(VIEW_IMAGE);
+    stop_picture_scan();
     loaded_data.release();
     stop_services();
     return 0;

@@ -1,26 +1,33 @@
 #include "runtime/files/posix_io.h"
 
-#include <cerrno>
-#include <cstdint>
 #include <unistd.h>
 
-bool writeAll(int descriptor, const void* source, size_t count) {
+#include <cerrno>
+#include <cstdint>
+
+bool writeAll(int descriptor, const void* source, size_t count, size_t* written) {
     const auto* bytes = static_cast<const uint8_t*>(source);
-    while (count > 0) {
-        const ssize_t put = ::write(descriptor, bytes, count);
+    size_t done = 0;
+    bool ok = true;
+    while (done < count) {
+        const ssize_t put = ::write(descriptor, bytes + done, count - done);
         if (put < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            ok = false;
+            break;
         }
         if (put == 0) {
-            // A regular file that accepts nothing and reports no error would loop forever.
+            // A file that accepts nothing and reports no error would loop forever.
             errno = EIO;
-            return false;
+            ok = false;
+            break;
         }
-        bytes += put;
-        count -= static_cast<size_t>(put);
+        done += static_cast<size_t>(put);
     }
-    return true;
+    if (written != nullptr) {
+        *written = done;
+    }
+    return ok;
 }

@@ -8,11 +8,16 @@
 // destroyed or abandoned; the target itself is never opened, truncated or removed.
 //
 // Targets:
-// - a missing name is created with the permission bits a new file gets (0666 less the umask);
+// - a missing name is created with the permission bits a new file gets (0666 less the umask,
+//   or the folder's default access list);
 // - an existing regular file is replaced and keeps its permission bits (and, where the process
-//   may set them, its owner and group);
+//   may set them, its owner and group). It is refused when opening it for writing would be
+//   refused, so a write-protected file stays protected although the folder may be written;
 // - a symbolic link is followed: the file it points to is replaced and the link stays;
 // - anything else (directory, FIFO, socket, device) is refused before anything is created.
+// A folder the process may not write to cannot hold the temporary file, so a file in it cannot
+// be replaced even when the file itself is writable. Other hard links to a replaced file keep
+// the old bytes.
 #include <cstddef>
 #include <string>
 
@@ -25,8 +30,8 @@ public:
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     [[nodiscard]] bool isOpen() const { return descriptor_ >= 0; }
-    // The temporary file's descriptor, for writers that drive it themselves (write, fdopen of
-    // a dup). -1 when not open.
+    // The temporary file's descriptor, open for reading and writing, for writers that drive it
+    // themselves. -1 when not open. Whoever writes through it reports failures with `fail`.
     [[nodiscard]] int descriptor() const { return descriptor_; }
     // Appends all bytes. Once a write failed, every later write and the commit fail too.
     [[nodiscard]] bool write(const void* source, size_t count);
@@ -42,13 +47,16 @@ public:
     [[nodiscard]] bool commit(Durability durability = Durability::OnDisk);
     // Drops the temporary file; the target is as it was.
     void abandon();
+    // Marks the file as failed (a write through `descriptor()` went wrong), so `commit` refuses.
+    void fail(const std::string& what, int error_number);
     // The file actually replaced (the end of a symbolic link chain).
     [[nodiscard]] const std::string& finalPath() const { return final_path_; }
     // A short description of the first failure, for logs and command-line messages.
     [[nodiscard]] const std::string& error() const { return error_; }
 
 private:
-    void fail(const std::string& what, int error_number);
+    bool findFinalPath(const std::string& target);
+    bool createTemporary();
 
     std::string final_path_;
     std::string temporary_path_;

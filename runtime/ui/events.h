@@ -23,6 +23,9 @@ enum : int32_t {
     CloseWindow = 13116,
     MoveWindow = 13117,
     SizeWindow = 13118,
+    // Posted by work on another thread (postEventFromAnyThread): its end and its progress.
+    TaskDone = 13119,
+    TaskProgress = 13120,
 };
 }
 

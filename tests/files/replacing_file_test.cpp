@@ -1,14 +1,14 @@
 #include "runtime/files/replacing_file.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <filesystem>
-#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
 
 #include "tests/support/temp_dir.h"
 
@@ -122,6 +122,45 @@ TEST_F(ReplacingFileTest, CommitWithoutWaitingForTheDiskStillReplacesWholeOrNotA
         EXPECT_FALSE(file.commit(ReplacingFile::Durability::Written));
     }
     EXPECT_EQ(contentsOf(target), "new bytes");
+    EXPECT_EQ(entryCount(), 1);
+}
+
+// The rename needs only the folder's permission, so the file's own protection must be checked:
+// an ordinary user may not replace a write-protected file in a folder open to all.
+TEST_F(ReplacingFileTest, AWriteProtectedTargetIsRefusedToAnOrdinaryUser) {
+    const std::string locked = path("locked.bin");
+    const std::string open = path("open.bin");
+    writeFile(locked, "kept");
+    writeFile(open, "old");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(2);
+        }
+        const bool refused = !replaceFileWith(locked, "new", 3);
+        const bool replaced = replaceFileWith(open, "new", 3);
+        ::_exit(refused && replaced ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(contentsOf(locked), "kept");
+    EXPECT_EQ(contentsOf(open), "new");
+    EXPECT_EQ(entryCount(), 2);
+}
+
+// The temporary file's name is made from the target's, and must stay within the 255 bytes a
+// name may have.
+TEST_F(ReplacingFileTest, TheLongestNameCanBeReplaced) {
+    const std::string target = path(std::string(255, 'n'));
+    writeFile(target, "old");
+    std::string error;
+    EXPECT_TRUE(replaceFileWith(target, "new", 3, &error)) << error;
+    EXPECT_EQ(contentsOf(target), "new");
     EXPECT_EQ(entryCount(), 1);
 }
 
