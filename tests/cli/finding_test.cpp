@@ -188,11 +188,26 @@ TEST_F(Finding, CommandsPrintWhatTheAnalysisFinds) {
         EXPECT_GE(std::stod(line.substr(line.rfind('\t') + 1)), 0.9) << line;
     }
 
-    // find: the same pattern typed as rows and drawn as a PBM file.
-    writeFile(path("pattern.pbm"),
-              "P1\n# the letter's upper strokes\n5 3\n0 0 1 0 0\n0 1 1 1 0\n1 1 0 1 1\n");
-    const CliRun typed =
-        runCli({"find", input_, "--width", "1", "--rows", "..#..,.###.,##.##", "--forms", "all"});
+    // find: the same pattern typed as rows and drawn as a PBM file: the lower half of the
+    // console font's A, which its accented As share.
+    const ConsoleFont font = loadConsoleFont("Lat15-Fixed16.psf.gz");
+    ASSERT_TRUE(font.ok());
+    std::string rows;
+    std::string pbm = "P1\n# the lower half of an A\n8 5\n";
+    Pattern pattern{8, 5, {}};
+    for (int y = 7; y < 12; ++y) {
+        const auto row = static_cast<uint8_t>(font.file[font.glyphs_at + 16 * 'A' + static_cast<size_t>(y)]);
+        for (int x = 0; x < 8; ++x) {
+            const bool set = (row >> (7 - x) & 1) != 0;
+            rows += set ? '#' : '.';
+            pbm += set ? "1 " : "0 ";
+            pattern.pixels.push_back(set ? 1 : 0);
+        }
+        rows += y < 11 ? "," : "";
+        pbm += "\n";
+    }
+    writeFile(path("pattern.pbm"), pbm);
+    const CliRun typed = runCli({"find", input_, "--width", "1", "--rows", rows, "--forms", "all"});
     const CliRun drawn =
         runCli({"find", input_, "--width", "1", "--pattern", path("pattern.pbm"), "--forms", "all"});
     ASSERT_EQ(typed.exit_code, 0) << describe(typed);
@@ -200,16 +215,15 @@ TEST_F(Finding, CommandsPrintWhatTheAnalysisFinds) {
     EXPECT_EQ(typed.out, drawn.out);
     FindOptions options;
     options.all_forms = true;
-    const Pattern pattern{5, 3, {0, 0, 1, 0, 0, 0, 1, 1, 1, 0, 1, 1, 0, 1, 1}};
     std::vector<std::string> hits;
     for (const PatternHit& h : find_pattern(file_.bytes(), pattern, options)) {
         hits.push_back(std::to_string(h.offset) + "\t" + std::to_string(h.bit) + "\t" +
                        std::to_string(h.errors) + "\t" + pattern_form_name(h.form));
     }
     EXPECT_EQ(linesOf(typed.out), hits);
-    ASSERT_GT(hits.size(), 2u) << "the machine code holds this little shape more than twice";
-    const CliRun limited = runCli(
-        {"find", input_, "-w", "1", "--rows", "..#..,.###.,##.##", "--forms", "all", "--max-hits", "2"});
+    ASSERT_GT(hits.size(), 2u) << "the font holds the A and its accented forms";
+    const CliRun limited =
+        runCli({"find", input_, "-w", "1", "--rows", rows, "--forms", "all", "--max-hits", "2"});
     const std::vector<std::string> first = linesOf(limited.out);
     ASSERT_EQ(first.size(), 3u) << limited.out;
     EXPECT_EQ(first[0], hits[0]);
