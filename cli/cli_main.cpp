@@ -16,7 +16,8 @@ int run_cli(int argc, char** argv) {
 
     CLI::App program(
         "Shows the bytes of any file as a bitmap, one bit per pixel, from a shell: the viewer's "
-        "pictures, a sheet across widths, and sprites and fonts exported for developers.",
+        "pictures, a sheet across widths, sprites and fonts exported for developers, and the "
+        "pictures inside a file found for you.",
         PROGRAM_NAME);
     program.set_version_flag("--version", std::string(PROGRAM_NAME) + " " + PIXELSIEVE_VERSION,
                              "Print the version and exit");

@@ -96,19 +96,17 @@ Command add_export_command(CLI::App& program) {
                        "PBM, a PSF2 console font or a BDF font");
     add_input_file(*c, args->input);
     add_offset(*c, "-d,--offset", args->offset, "The first byte of the first cell")->required();
-    add_row_width(*c, args->width)->required();
+    add_row_width(*c, args->width, true);
     add_number(*c, "-H,--height", args->height, 1, MAX_CELL_HEIGHT, "Rows per cell, 1 to 4096")
         ->required()
         ->type_name("H");
     add_number(*c, "-n,--count", args->count, 1, MAX_CELL_COUNT, "Number of cells (default 1)")
         ->type_name("N");
     add_transforms(*c, args->transforms);
-    c->add_option(
-         "-f,--format", args->format,
-         "c (a const unsigned char array), asm (.byte %01010101 lines), pbm (the cells side by side), "
-         "psf (PSF2 font, 8W x H), bdf (BDF font, 8W x H)")
-        ->required()
-        ->check(CLI::IsMember({"c", "asm", "pbm", "psf", "bdf"}));
+    add_choice(*c, "-f,--format", args->format, {"c", "asm", "pbm", "psf", "bdf"},
+               "c (a const unsigned char array), asm (.byte %01010101 lines), pbm (the cells side by side), "
+               "psf (PSF2 font, 8W x H), bdf (BDF font, 8W x H)")
+        ->required();
     add_number(*c, "--first", args->first, 0, LAST_CODE, "bdf: the code of the first glyph (default 0)")
         ->type_name("CODE");
     c->add_option("--name", args->name,

@@ -101,15 +101,13 @@ Command add_find_command(CLI::App& program) {
          "--rows", args->rows,
          "The pattern typed as rows separated by commas: # X 1 set, . _ 0 clear, e.g. \"..##..,.####.\"")
         ->type_name("TEXT");
-    add_row_width(*c, args->width)->required();
+    add_row_width(*c, args->width, true);
     add_number(*c, "-e,--max-errors", args->max_errors, 0, MAX_PATTERN_WIDTH * 16,
                "Wrong pixels allowed in a hit (default 0)")
         ->type_name("E");
-    c->add_option(
-         "--forms", args->forms,
-         "plain (default), or all: also inverted, bit-reversed and nibble-swapped, and their combinations")
-        ->check(CLI::IsMember({"plain", "all"}))
-        ->type_name("plain|all");
+    add_choice(
+        *c, "--forms", args->forms, {"plain", "all"},
+        "plain (default), or all: also inverted, bit-reversed and nibble-swapped, and their combinations");
     add_offset(*c, "-d,--offset", args->offset, "The first byte a hit may start at (default 0)");
     add_offset(*c, "-l,--length", args->length, "Bytes searched from there (default: to the end)")
         ->type_name("N");

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <algorithm>
+
 const char* const EXIT_CODES_HELP =
     "Exit codes: 0 done; 1 an input file cannot be read or an output cannot be written; 2 bad "
     "arguments; 130 interrupted (scan and find print what they found until then). Numbers are "
@@ -79,10 +81,30 @@ CLI::Option* add_number(CLI::App& command, const std::string& names, int& target
         ->type_name("N");
 }
 
-CLI::Option* add_row_width(CLI::App& command, int& target) {
-    return add_number(command, "-w,--width", target, MIN_ROW_WIDTH, MAX_ROW_WIDTH_ARGUMENT,
-                      "Bytes per row, 1 to 255 (default 1)")
-        ->type_name("W");
+CLI::Option* add_row_width(CLI::App& command, int& target, bool required) {
+    CLI::Option* option =
+        add_number(command, "-w,--width", target, MIN_ROW_WIDTH, MAX_ROW_WIDTH_ARGUMENT,
+                   required ? "Bytes per row, 1 to 255" : "Bytes per row, 1 to 255 (default 1)")
+            ->type_name("W");
+    return required ? option->required() : option;
+}
+
+CLI::Option* add_choice(CLI::App& command, const std::string& names, std::string& target,
+                        const std::vector<std::string>& choices, const std::string& help) {
+    const std::string shown = shownName(names);
+    std::string listed;
+    for (const std::string& choice : choices) listed += (listed.empty() ? "" : "|") + choice;
+    return command
+        .add_option_function<std::string>(
+            names,
+            [&target, shown, choices, listed](const std::string& text) {
+                if (std::find(choices.begin(), choices.end(), text) == choices.end()) {
+                    throw CLI::ValidationError(shown, "\"" + text + "\" is not one of " + listed);
+                }
+                target = text;
+            },
+            help)
+        ->type_name(listed);
 }
 
 CLI::Option* add_zoom(CLI::App& command, int& target) {

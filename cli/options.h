@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cli/arguments.h"
 
@@ -28,6 +29,9 @@ CLI::Option* add_number(CLI::App& command, const std::string& names, int64_t& ta
                         int64_t high, const std::string& help);
 CLI::Option* add_number(CLI::App& command, const std::string& names, int& target, int low, int high,
                         const std::string& help);
-CLI::Option* add_row_width(CLI::App& command, int& target);
+CLI::Option* add_row_width(CLI::App& command, int& target, bool required = false);
+// One of a few words, reported like the other values when it is none of them.
+CLI::Option* add_choice(CLI::App& command, const std::string& names, std::string& target,
+                        const std::vector<std::string>& choices, const std::string& help);
 CLI::Option* add_zoom(CLI::App& command, int& target);
 void add_transforms(CLI::App& command, Transforms& target);
