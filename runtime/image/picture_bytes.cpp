@@ -93,8 +93,8 @@ void noFlush(png_structp) {}
 
 // Everything between setjmp and the jump back is plain data or owned by `out` and `row`, whose
 // destructors run in the caller after the jump has returned here: no destructor is skipped.
-bool encodeInto(const PixelSurface& picture, const PngSettings& settings,
-                const IndexedPicture* indexed, std::vector<uint8_t>& out, std::vector<uint8_t>& row) {
+bool encodeInto(const PixelSurface& picture, const PngSettings& settings, const IndexedPicture* indexed,
+                std::vector<uint8_t>& out, std::vector<uint8_t>& row) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -119,7 +119,8 @@ bool encodeInto(const PixelSurface& picture, const PngSettings& settings,
         std::array<png_color, 256> colours{};
         for (size_t i = 0; i < palette.size(); ++i) {
             const uint32_t c = palette[i];
-            colours[i] = {static_cast<png_byte>(c), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c >> 16)};
+            colours[i] = {static_cast<png_byte>(c), static_cast<png_byte>(c >> 8),
+                          static_cast<png_byte>(c >> 16)};
         }
         png_set_PLTE(png, info, colours.data(), static_cast<int>(palette.size()));
         png_write_info(png, info);
@@ -190,7 +191,8 @@ std::vector<uint8_t> encodePng(const PixelSurface& picture, const PngSettings& s
     std::vector<uint8_t> out;
     std::vector<uint8_t> row;
     // Raw data plus a little; deflate of noise can grow a bit past it.
-    out.reserve(static_cast<size_t>(picture.height) * (useIndexed ? picture.width / 2 : 3 * picture.width) + 1024);
+    out.reserve(static_cast<size_t>(picture.height) * (useIndexed ? picture.width / 2 : 3 * picture.width) +
+                1024);
     if (!encodeInto(picture, settings, useIndexed ? &indexed : nullptr, out, row)) return {};
     return out;
 }

@@ -1,8 +1,10 @@
 // widths, scan and find: the same answers as one call of the analysis over the whole part,
 // though a file is walked in pieces whose memory is given back as the walk goes on.
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -265,6 +267,43 @@ TEST_F(Finding, BadArgumentsAndUnreadableFiles) {
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_NE(run.err.find(args[1] == input_ ? args.back() : missing), std::string::npos) << run.err;
     }
+}
+
+TEST_F(Finding, CtrlCStopsAScanAndPrintsWhatItFound) {
+    // A gibibyte of holes keeps the scan busy for a while; it is interrupted once its progress
+    // bar shows that it runs.
+    const std::string holes = path("holes.bin");
+    const int fd = ::open(holes.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(GIB)), 0);
+    ::close(fd);
+    const std::string out = path("out.txt");
+    const std::string err = path("err.txt");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(o, STDOUT_FILENO);
+        ::dup2(e, STDERR_FILENO);
+        ::execl(PIXELSIEVE_CLI, PIXELSIEVE_CLI, "scan", holes.c_str(), "--progress",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    bool running = false;
+    for (int i = 0; i < 600 && !running; ++i) {
+        running = contentsOf(err).find('%') != std::string::npos;
+        if (!running) ::usleep(100 * 1000);
+    }
+    ASSERT_TRUE(running) << "no progress within a minute";
+    ASSERT_EQ(::kill(child, SIGINT), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of stopping the scan";
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const std::vector<std::string> lines = linesOf(contentsOf(out));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("# interrupted after about ")) << lines.back();
 }
 
 TEST_F(Finding, EightGibibyteSparseFileScannedPastFourGibibytes) {
