@@ -1,14 +1,14 @@
 #pragma once
 // The inputs every run of a property check starts from: the hand-made seeds under fuzz/seeds/
 // and the findings kept under tests/data_files/malformed/, one folder per check.
+#include "fuzz/scratch_dir.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "fuzz/scratch_dir.h"
 
 inline std::filesystem::path sourceRoot() {
     // This header lies in <root>/fuzz/. A compiler run through ccache with a base folder sees
