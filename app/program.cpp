@@ -57,7 +57,6 @@ int run_program(int argc, char** argv) {
     LoopAction outcome = LoopAction::QuitWithoutSaving;
     if (build_main_window()) {
         read_settings(SETTINGS_FILE);
-        build_byte_tables();
         const std::string file = command_line_file(argc, argv);
         outcome = file.empty() || load_and_show(file) ? run_event_loop() : LoopAction::QuitWithoutSaving;
         if (outcome == LoopAction::Quit) {

@@ -39,7 +39,6 @@ struct Scene {
             addStatusField(VIEW_WIDTH);
         }
         newImage(0, VIEW_WIDTH, VIEW_HEIGHT);
-        build_byte_tables();
         data.resize((1u << 20) + 16);
         std::mt19937 random(7);
         for (auto& byte : data) byte = static_cast<uint8_t>(random());

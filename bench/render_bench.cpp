@@ -16,6 +16,8 @@
 
 #include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
+#include "tests/support/sprite_layout_reference.h"
+#include "view/layout/bit_line.h"
 #include "view/layout/sprite_layout.h"
 
 namespace {
@@ -50,7 +52,6 @@ struct Fixture {
         for (auto& b : random) {
             b = static_cast<uint8_t>(generator());
         }
-        build_byte_tables();
         registerPngEncoder();
         if (newImage(VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT) == 0) {
             std::abort();
@@ -87,8 +88,10 @@ void memsetView(benchmark::State& state) {
                             static_cast<int64_t>(s->pixels.size()));
 }
 
-void layout(benchmark::State& state, const Case& c, bool perPixel) {
+void layout(benchmark::State& state, const Case& c, bool perPixel, bool wideStores = BitLine::wideStores()) {
     const SpriteLayoutInput in = inputFor(c);
+    const bool wasWide = BitLine::wideStores();
+    BitLine::setWideStores(wideStores);
     if (beginDrawing(imageTarget(VIEW_IMAGE)) == 0) {
         state.SkipWithError("no drawing pass");
         return;
@@ -102,6 +105,7 @@ void layout(benchmark::State& state, const Case& c, bool perPixel) {
         benchmark::ClobberMemory();
     }
     endDrawing();
+    BitLine::setWideStores(wasWide);
 }
 
 // The view as the program saves it: the layout of random bytes (dense), or of data that is
@@ -241,6 +245,11 @@ void registerAll() {
         benchmark::RegisterBenchmark((std::string("layout/") + c.name).c_str(), [&c](benchmark::State& s) {
             layout(s, c, false);
         })->Unit(benchmark::kMicrosecond);
+        if (c.zoom == 1 && BitLine::wideStores()) {
+            benchmark::RegisterBenchmark((std::string("layout_portable/") + c.name).c_str(),
+                                         [&c](benchmark::State& s) { layout(s, c, false, false); })
+                ->Unit(benchmark::kMicrosecond);
+        }
     }
     for (const bool dense : {true, false}) {
         const std::string picture = dense ? "dense_random" : "mostly_black";

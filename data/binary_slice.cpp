@@ -3,10 +3,12 @@
 #include "data/file_extension.h"
 #include "data/entry/number_entry.h"
 #include "runtime/files/files.h"
+#include "runtime/text/byte_tables.h"
 #include "runtime/ui/requesters.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -17,23 +19,6 @@ constexpr const char* SLICE_TITLE = "Save binary file";
 // Bytes go to the file in runs of this size: one byte per call would spend seconds per hundred
 // megabytes in call overhead while the window is frozen.
 constexpr int64_t CHUNK_BYTES = 64 * 1024;
-
-// The same bit reversal as the view's table, computed here because this layer sits below the
-// view and must not depend on its start-up having built the table.
-constexpr uint8_t reversed_bits(uint8_t byte) {
-    uint8_t out = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        if (byte & (1u << bit)) out |= static_cast<uint8_t>(0x80u >> bit);
-    }
-    return out;
-}
-static_assert(reversed_bits(0x01) == 0x80 && reversed_bits(0xFE) == 0x7F && reversed_bits(0xA0) == 0x05);
-
-constexpr std::array<uint8_t, 256> REVERSED = [] {
-    std::array<uint8_t, 256> table{};
-    for (int v = 0; v < 256; ++v) table[v] = reversed_bits(static_cast<uint8_t>(v));
-    return table;
-}();
 
 // Writes positions [start, start + count) as the view shows them under inverse and reverse.
 // Positions before the data are zero bytes, untouched by the transform. The caller has checked
@@ -51,7 +36,7 @@ constexpr std::array<uint8_t, 256> REVERSED = [] {
             uint8_t byte = 0;
             if (p >= 0) {
                 byte = static_cast<uint8_t>(data.bytes[static_cast<size_t>(p)] ^ mask);
-                if (reverse) byte = REVERSED[byte];
+                if (reverse) byte = reverse_table[byte];
             }
             chunk[static_cast<size_t>(k)] = byte;
         }

@@ -5,13 +5,19 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 inline std::filesystem::path sourceRoot() {
-    // This header lies in <root>/fuzz/.
-    return std::filesystem::path(__FILE__).parent_path().parent_path();
+    // This header lies in <root>/fuzz/. A compiler run through ccache with a base folder sees
+    // the header by a path relative to the build folder, which is not where CTest runs the
+    // tests; there the test environment's data folder (<root>/tests/data_files) tells.
+    const std::filesystem::path here = std::filesystem::path(__FILE__).parent_path().parent_path();
+    const char* data = std::getenv("PIXELSIEVE_TEST_DATA");
+    if (here.is_relative() && data != nullptr) return std::filesystem::path(data).parent_path().parent_path();
+    return here;
 }
 
 inline std::vector<std::filesystem::path> keptInputs(const std::string& check) {

@@ -2,17 +2,17 @@
 // The fast sprite layout against the one-box-per-pixel reference, on random data and random
 // view parameters, offsets near the ends of the 32-bit range included. Both start from a
 // surface full of a colour neither draws, so a pixel left undrawn shows as a difference.
-#include "fuzz/check_report.h"
-#include "fuzz/fuzz_input.h"
-
-#include "runtime/image/image.h"
-#include "view/layout/sprite_layout.h"
-
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "fuzz/check_report.h"
+#include "fuzz/fuzz_input.h"
+#include "runtime/image/image.h"
+#include "tests/support/sprite_layout_reference.h"
+#include "view/layout/sprite_layout.h"
 
 namespace sprite_check {
 
@@ -20,13 +20,14 @@ constexpr int FAST_IMAGE = 40;
 constexpr int REFERENCE_IMAGE = 41;
 constexpr ColourValue STALE = 0x345678;
 
-inline bool drawInto(int number, void (*draw)(const SpriteLayoutInput&), const SpriteLayoutInput& in) {
+inline bool drawInto(int number, void (*draw)(const SpriteLayoutInput&), const SpriteLayoutInput& in,
+                     int width, int height) {
     PixelSurface* surface = imageSurface(number);
-    if (surface == nullptr || surface->width != VIEW_WIDTH || surface->height != VIEW_HEIGHT) {
-        if (!newImage(number, VIEW_WIDTH, VIEW_HEIGHT)) return false;
+    if (surface == nullptr || surface->width != width || surface->height != height) {
+        if (!newImage(number, width, height)) return false;
     }
     if (!beginDrawing(imageTarget(number))) return false;
-    fillBox(0, 0, VIEW_WIDTH, VIEW_HEIGHT, STALE);
+    fillBox(0, 0, width, height, STALE);
     draw(in);
     endDrawing();
     return true;
@@ -34,24 +35,31 @@ inline bool drawInto(int number, void (*draw)(const SpriteLayoutInput&), const S
 
 inline std::string describe(const SpriteLayoutInput& in) {
     return "len " + std::to_string(in.len) + ", D " + std::to_string(in.display_offset) + ", W " +
-           std::to_string(in.row_width) + ", zoom " + std::to_string(in.zoom) + (in.inverse ? ", inverse" : "") +
-           (in.reverse ? ", reverse" : "") + (in.nibble_swap ? ", nibble swap" : "") + (in.multi ? ", multi" : "");
+           std::to_string(in.row_width) + ", zoom " + std::to_string(in.zoom) +
+           (in.inverse ? ", inverse" : "") + (in.reverse ? ", reverse" : "") +
+           (in.nibble_swap ? ", nibble swap" : "") + (in.multi ? ", multi" : "") + ", view " +
+           std::to_string(in.view_width) + " x " + std::to_string(in.view_height);
 }
 
-} // namespace sprite_check
+}  // namespace sprite_check
 
 inline std::string check_sprite_layout(const uint8_t* data, size_t size) {
     using namespace sprite_check;
     FuzzInput in(data, size);
     CheckReport r;
-    build_byte_tables();
 
     SpriteLayoutInput layout;
     layout.len = static_cast<int32_t>(in.range(0, 48000));
     switch (in.byte() % 6) {
-    case 0: layout.display_offset = in.edgyInt(1000); break;
-    case 1: layout.display_offset = INT_MAX - static_cast<int32_t>(in.range(0, 140000)); break;
-    default: layout.display_offset = static_cast<int32_t>(in.range(-300, layout.len + 300)); break;
+        case 0:
+            layout.display_offset = in.edgyInt(1000);
+            break;
+        case 1:
+            layout.display_offset = INT_MAX - static_cast<int32_t>(in.range(0, 140000));
+            break;
+        default:
+            layout.display_offset = static_cast<int32_t>(in.range(-300, layout.len + 300));
+            break;
     }
     layout.row_width = static_cast<int32_t>(in.byte() % 2 ? in.range(1, 12) : in.range(1, 255));
     layout.zoom = 1 << (in.byte() % 4);
@@ -60,29 +68,49 @@ inline std::string check_sprite_layout(const uint8_t* data, size_t size) {
     layout.reverse = flags & 2;
     layout.nibble_swap = flags & 4;
     layout.multi = flags & 8;
+    // Now and then another view size, on a surface of its size or of another one.
+    int surfaceWidth = VIEW_WIDTH;
+    int surfaceHeight = VIEW_HEIGHT;
+    if (flags & 0x10) {
+        layout.view_width = static_cast<int32_t>(in.range(1, 1300));
+        layout.view_height = static_cast<int32_t>(in.range(1, 1100));
+        const bool other = flags & 0x20;
+        surfaceWidth = other ? static_cast<int>(in.range(1, 1300)) : layout.view_width;
+        surfaceHeight = other ? static_cast<int>(in.range(1, 1100)) : layout.view_height;
+    }
     const std::string pattern = in.rest();
 
     // Like the loaded file: len bytes and then 16 zero bytes.
     std::vector<uint8_t> bytes(static_cast<size_t>(layout.len) + 16, 0);
     for (int32_t i = 0; i < layout.len; ++i)
-        bytes[static_cast<size_t>(i)] = pattern.empty() ? static_cast<uint8_t>(i * 37 + (i >> 8))
-                                                        : static_cast<uint8_t>(pattern[static_cast<size_t>(i) % pattern.size()]);
+        bytes[static_cast<size_t>(i)] =
+            pattern.empty() ? static_cast<uint8_t>(i * 37 + (i >> 8))
+                            : static_cast<uint8_t>(pattern[static_cast<size_t>(i) % pattern.size()]);
     layout.data = layout.len ? bytes.data() : nullptr;
 
-    if (!drawInto(FAST_IMAGE, draw_sprite_layout, layout) ||
-        !drawInto(REFERENCE_IMAGE, draw_sprite_layout_per_pixel, layout))
-        return "cannot make or open the 600 x 512 images";
+    if (!drawInto(FAST_IMAGE, draw_sprite_layout, layout, surfaceWidth, surfaceHeight) ||
+        !drawInto(REFERENCE_IMAGE, draw_sprite_layout_per_pixel, layout, surfaceWidth, surfaceHeight))
+        return "cannot make or open the images";
     const PixelSurface& fast = *imageSurface(FAST_IMAGE);
     const PixelSurface& reference = *imageSurface(REFERENCE_IMAGE);
-    for (int y = 0; y < VIEW_HEIGHT && !r.failed(); ++y) {
-        if (std::memcmp(fast.rowAt(y), reference.rowAt(y), VIEW_WIDTH * 3) == 0) continue;
-        for (int x = 0; x < VIEW_WIDTH; ++x)
+    for (int y = 0; y < surfaceHeight && !r.failed(); ++y) {
+        if (std::memcmp(fast.rowAt(y), reference.rowAt(y), static_cast<size_t>(surfaceWidth) * 3) == 0)
+            continue;
+        for (int x = 0; x < surfaceWidth; ++x)
             if (fast.pixel(x, y) != reference.pixel(x, y)) {
-                r.expectEqual(fast.pixel(x, y), reference.pixel(x, y),
-                              "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") with " + describe(layout));
+                r.expectEqual(
+                    fast.pixel(x, y), reference.pixel(x, y),
+                    "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") with " + describe(layout));
                 break;
             }
     }
+    // Outside the view area the surface keeps what it had.
+    for (int y = 0; y < surfaceHeight && !r.failed(); ++y)
+        for (int x = y < layout.view_height ? layout.view_width : 0; x < surfaceWidth; ++x)
+            if (!r.expectEqual(fast.pixel(x, y), STALE,
+                               "pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                                   ") outside the view with " + describe(layout)))
+                break;
 
     // The top-left pixel, worked out here without either drawing routine.
     const int64_t d = layout.display_offset;

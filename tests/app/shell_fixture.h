@@ -31,7 +31,6 @@ protected:
         dir_ = pattern;
         reset_shell_state();
         loaded_data.release();
-        build_byte_tables();
         ASSERT_NE(newImage(VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT), 0);
         ASSERT_TRUE(build_main_window());
         useTrackedKeyState(true);

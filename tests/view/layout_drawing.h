@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/image/image.h"
+#include "tests/support/sprite_layout_reference.h"
 #include "view/layout/sprite_layout.h"
 
 enum class LayoutDrawer { Spans, BoxPerBit };

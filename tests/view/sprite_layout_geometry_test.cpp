@@ -59,14 +59,18 @@ std::string byteAt(const PixelSurface& s, int x, int y, int zoom, uint8_t shown)
 
 class LayoutGeometry : public ::testing::TestWithParam<LayoutDrawer> {
 protected:
-    static void SetUpTestSuite() { build_byte_tables(); }
     void SetUp() override { ASSERT_NE(newImage(0, VIEW_WIDTH, VIEW_HEIGHT), 0); }
     void TearDown() override { releaseAllImages(); }
 
+    // On a surface of the view's size.
     const PixelSurface& draw(const SpriteLayoutInput& in) {
+        const PixelSurface* s = imageSurface(0);
+        if (s->width != in.view_width || s->height != in.view_height) {
+            EXPECT_NE(newImage(0, in.view_width, in.view_height), 0);
+        }
         // Something other than black first, so that every pixel has to be drawn.
         EXPECT_NE(beginDrawing(imageTarget(0)), 0);
-        fillBox(0, 0, VIEW_WIDTH, VIEW_HEIGHT, 0x123456);
+        fillBox(0, 0, in.view_width, in.view_height, 0x123456);
         endDrawing();
         drawLayout(0, in, GetParam());
         return *imageSurface(0);
@@ -140,6 +144,36 @@ TEST_P(LayoutGeometry, RowsWiderThanTheViewAreCutAndAddNoColumn) {
                 ASSERT_EQ(byteAt(s, 8 * j, row, 1, valueAt(row * 100 + j)), "") << row << " " << j;
             }
         }
+    }
+}
+
+TEST_P(LayoutGeometry, ALargerViewHoldsLongerColumnsAndMoreOfThem) {
+    const auto data = numberedData(80000);
+    SpriteLayoutInput in = input(data, 80000, 3, 1, 2, true);
+    in.view_width = 1200;
+    in.view_height = 1029;
+    const PixelSurface& s = draw(in);
+    // 1029 / 2 rounded up: 515 rows a column, the last one cut to its first line; 75 columns of
+    // 16 pixels fill the 1200 pixels.
+    for (int n = 0; n < 75 * 515; ++n) {
+        ASSERT_EQ(byteAt(s, n / 515 * 16, n % 515 * 2, 2, valueAt(3 + n)), "") << "byte " << n;
+    }
+}
+
+TEST_P(LayoutGeometry, ANarrowViewStartsColumnsWhereverTheyBeginInsideIt) {
+    const auto data = numberedData(5000);
+    SpriteLayoutInput in = input(data, 5000, 0, 3, 1, true);
+    in.view_width = 49;  // byte columns 0, 3 and 6 start inside it; 6 shows one pixel
+    in.view_height = 10;
+    const PixelSurface& s = draw(in);
+    for (int row = 0; row < 10; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            for (int j = 0; j < 3; ++j) {
+                const int n = column * 30 + row * 3 + j;
+                ASSERT_EQ(byteAt(s, (column * 3 + j) * 8, row, 1, valueAt(n)), "") << row << " " << n;
+            }
+        }
+        ASSERT_EQ(area(s, 48, row, 1, 1, (valueAt(60 + 3 * row) & 0x80) != 0 ? WHITE : BLACK), "") << row;
     }
 }
 

@@ -16,7 +16,6 @@ namespace {
 
 class LayoutSweep : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { build_byte_tables(); }
     void TearDown() override { releaseAllImages(); }
 
     std::mt19937 random{20261208};
@@ -32,8 +31,11 @@ protected:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
     // Lengths and offsets where the edges of the data fall inside, before and after the view.
-    SpriteLayoutInput randomInput(int zoom, unsigned flags, int width) {
+    SpriteLayoutInput randomInput(int zoom, unsigned flags, int width, int viewWidth = VIEW_WIDTH,
+                                  int viewHeight = VIEW_HEIGHT) {
         SpriteLayoutInput in;
+        in.view_width = viewWidth;
+        in.view_height = viewHeight;
         in.zoom = zoom;
         in.inverse = (flags & 1) != 0;
         in.reverse = (flags & 2) != 0;
@@ -43,7 +45,7 @@ protected:
         static const int lengths[] = {0, 1, 7, 13, 255, 511, 4097, 38401, 70000};
         in.len = pick(0, 3) == 0 ? pick(0, 70000) : lengths[pick(0, 8)];
         in.data = in.len == 0 && pick(0, 1) == 0 ? nullptr : bytes.data();
-        const int shown = (in.multi ? 75 : 1) * (512 / zoom) * width;
+        const int shown = (in.multi ? (viewWidth + 7) / 8 : 1) * ((viewHeight + zoom - 1) / zoom) * width;
         switch (pick(0, 3)) {
             case 0:
                 in.display_offset = -pick(1, 1 + shown);
@@ -66,7 +68,7 @@ protected:
         out << "zoom " << in.zoom << " W " << in.row_width << " D " << in.display_offset << " len " << in.len
             << (in.data == nullptr ? " (no data)" : "") << (in.inverse ? " inverse" : "")
             << (in.reverse ? " reverse" : "") << (in.nibble_swap ? " nibble" : "")
-            << (in.multi ? " multi" : "");
+            << (in.multi ? " multi" : "") << " view " << in.view_width << "x" << in.view_height;
         return out.str();
     }
 
@@ -119,23 +121,40 @@ TEST_F(LayoutSweep, EveryRowWidth) {
     }
 }
 
-// Zoom 1 lines are expanded with wide masked stores where the processor has them; the
-// portable way must give the same pixels.
-TEST_F(LayoutSweep, ZoomOneWithEitherLineExpansion) {
-    const bool wide = BitLine::wideStores();
-    for (const bool on : {false, true}) {
-        BitLine::setWideStores(on);
+// Zoom 1 lines are expanded with wide masked stores where the processor has them, and the
+// portable way elsewhere; each must give the reference's pixels.
+class LineExpansion : public LayoutSweep {
+protected:
+    void TearDown() override {
+        BitLine::setWideStores(wasWide_);
+        LayoutSweep::TearDown();
+    }
+
+    void sweepZoomOne() {
         for (int round = 0; round < 48; ++round) {
             const int width = round % 3 == 0 ? 1 : pick(1, round % 3 == 1 ? 9 : 255);
-            const std::string result =
-                compare(randomInput(1, static_cast<unsigned>(round % 16), width), VIEW_WIDTH, VIEW_HEIGHT);
-            if (!result.empty()) {
-                BitLine::setWideStores(wide);
-                FAIL() << (on ? "wide: " : "portable: ") << result;
-            }
+            ASSERT_EQ(
+                compare(randomInput(1, static_cast<unsigned>(round % 16), width), VIEW_WIDTH, VIEW_HEIGHT),
+                "");
         }
     }
-    BitLine::setWideStores(wide);
+
+private:
+    bool wasWide_ = BitLine::wideStores();
+};
+
+TEST_F(LineExpansion, Portable) {
+    BitLine::setWideStores(false);
+    ASSERT_FALSE(BitLine::wideStores());
+    sweepZoomOne();
+}
+
+TEST_F(LineExpansion, WideMaskedStores) {
+    BitLine::setWideStores(true);
+    if (!BitLine::wideStores()) {
+        GTEST_SKIP() << "this processor has no AVX-512BW";
+    }
+    sweepZoomOne();
 }
 
 TEST_F(LayoutSweep, TargetsSmallerThanTheView) {
@@ -145,6 +164,30 @@ TEST_F(LayoutSweep, TargetsSmallerThanTheView) {
             const SpriteLayoutInput in = randomInput(1 << pick(0, 3), static_cast<unsigned>(pick(0, 15)),
                                                      pick(1, round < 6 ? 8 : 255));
             ASSERT_EQ(compare(in, size[0], size[1]), "");
+        }
+    }
+}
+
+TEST_F(LayoutSweep, OtherViewSizesOnSurfacesOfTheirSize) {
+    const int sizes[][2] = {{1200, 1024}, {601, 513}, {1023, 77}, {8, 8}, {1, 1}, {333, 999}, {2000, 40}};
+    for (const auto& size : sizes) {
+        for (int round = 0; round < 8; ++round) {
+            const SpriteLayoutInput in = randomInput(1 << (round % 4), static_cast<unsigned>(pick(0, 15)),
+                                                     pick(1, round < 4 ? 8 : 255), size[0], size[1]);
+            ASSERT_EQ(compare(in, size[0], size[1]), "");
+        }
+    }
+}
+
+// The view area cut by a smaller surface, or lying on a larger one whose rest stays untouched.
+TEST_F(LayoutSweep, ViewAreaOnASurfaceOfAnotherSize) {
+    const int sizes[][4] = {
+        {300, 200, 600, 512}, {600, 512, 1000, 700}, {700, 300, 650, 400}, {64, 900, 80, 50}};
+    for (const auto& size : sizes) {
+        for (int round = 0; round < 8; ++round) {
+            const SpriteLayoutInput in = randomInput(1 << (round % 4), static_cast<unsigned>(pick(0, 15)),
+                                                     pick(1, round < 4 ? 8 : 255), size[0], size[1]);
+            ASSERT_EQ(compare(in, size[2], size[3]), "");
         }
     }
 }

@@ -12,7 +12,8 @@ public:
     void expand(uint8_t* out, const uint8_t* from, int64_t stride, int count) const;
 
     // Whether the processor's 64-byte masked stores are used; they are when it has them.
-    // Turning them off (for comparison in tests) takes the portable way.
+    // Turning them off (for comparison in tests) takes the portable way; turning them on does
+    // nothing on a processor without AVX-512BW, which wideStores() then shows.
     static bool wideStores();
     static void setWideStores(bool on);
 

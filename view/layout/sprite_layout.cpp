@@ -3,11 +3,13 @@
 // Why this gives the same pixels as the box-per-bit walk: bytes are visited in index order and
 // every position at or past the end is blue, so once blue starts everything drawn later is blue.
 // A blue block's extra pixel to the right and below therefore lands on a block drawn later in
-// blue, except the pixel just right of a column's rows when no column follows there. With
-// multi columns that pixel lies at or beyond column 600; without them it is a one-pixel blue
-// line at x = 8 x W x zoom from the first row whose last byte is blue down to the bottom. At
-// zoom 8 the blocks are 7 x 7 (8 x 8 when blue) in 8 x 8 cells, which leaves the last line and
-// column of each cell black unless the cell is blue.
+// blue, except the pixel just right of a column's rows when no column follows there, and the
+// line below the last row, which lies below the view. With multi columns the pixel right of the
+// last column lies at or beyond the view's right edge (no column follows only when the next one
+// would start there); without them it is a one-pixel blue line at x = 8 x W x zoom from the
+// first row whose last byte is blue down to the bottom. At zoom 8 the blocks are 7 x 7 (8 x 8
+// when blue) in 8 x 8 cells, which leaves the last line and column of each cell black unless
+// the cell is blue.
 #include "view/layout/sprite_layout.h"
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "runtime/image/image.h"
 #include "view/layout/bit_line.h"
@@ -52,30 +55,24 @@ struct BytePatterns {
     }
 };
 
-// A whole view line of the past-the-end colour.
-const std::array<uint8_t, 3 * VIEW_WIDTH>& blueLine() {
-    static const std::array<uint8_t, 3 * VIEW_WIDTH> line = [] {
-        std::array<uint8_t, 3 * VIEW_WIDTH> l{};
-        for (int x = 0; x < VIEW_WIDTH; ++x) {
-            putColour(&l[3 * static_cast<size_t>(x)], COLOUR_PAST_END);
-        }
-        return l;
-    }();
-    return line;
-}
-
 template <int Z>
 const BytePatterns<Z>& patterns() {
     static const BytePatterns<Z> table;
     return table;
 }
 
+// What one call draws: the data with its transform, and the view area as far as it lies on the
+// surface.
 struct Walk {
     const uint8_t* data = nullptr;
     int64_t len = 0;
     int64_t offset = 0;
     int64_t width = 1;
     bool multi = false;
+    int64_t viewWidth = 0;
+    int64_t viewHeight = 0;
+    int visibleWidth = 0;  // the view area cut to the surface
+    int visibleHeight = 0;
     uint8_t shown[256] = {};  // data byte to the value drawn: mask, then reverse, then swap
     uint8_t before = 0;       // value drawn for positions before the data: 0, never masked
 };
@@ -89,194 +86,249 @@ struct Segment {
     int64_t tail = 0;
 };
 
+// Draws one zoom's layout line by line. Byte indices grow along a line, so on every line the
+// columns fall into three runs: those reaching before the data, those wholly inside it, and
+// those reaching past its end, where all but the first are wholly past it. Further down the
+// view both boundaries can only move left, so they are followed rather than searched for.
 template <int Z>
-void drawRows(PixelSurface& surface, const Walk& walk, int visibleWidth, int visibleHeight) {
-    constexpr int CELL = 8 * Z;
-    constexpr int BYTES = 24 * Z;
-    constexpr int ROWS = VIEW_HEIGHT / Z;
-    const BytePatterns<Z>& pat = patterns<Z>();
-    // Locals, not reads through `walk`: the pixel stores could alias those and force reloads.
-    const uint8_t* const data = walk.data;
-    const int64_t len = walk.len;
-    const int64_t width = walk.width;
-    const size_t lineBytes = 3 * static_cast<size_t>(visibleWidth);
-    const uint8_t* look[256];
-    for (int b = 0; b < 256; ++b) {
-        look[b] = pat.cell[walk.shown[b]].data();
-    }
-    const uint8_t* const before = pat.cell[walk.before].data();
-    const uint8_t* const blue = pat.blue.data();
-    const std::array<uint8_t, 3 * VIEW_WIDTH>& blueLine = ::blueLine();
-    auto cellLine = [&](int64_t i) -> const uint8_t* {
-        if (i >= 0 && i < len) {
-            return look[data[i]];
+class ZoomPainter {
+public:
+    ZoomPainter(PixelSurface& surface, const Walk& walk)
+        : surface_(surface), walk_(walk), pat_(patterns<Z>()) {
+        for (int b = 0; b < 256; ++b) {
+            look_[b] = pat_.cell[walk.shown[b]].data();
         }
-        return i < 0 ? before : blue;
-    };
-
-    // Columns start at byte columns 0, W, 2W ... below 75; only those starting on the surface
-    // leave a mark.
-    Segment segments[VIEW_BYTE_COLUMNS];
-    int count = 0;
-    for (int64_t c = 0; c < VIEW_BYTE_COLUMNS && c * CELL < visibleWidth; c += width) {
-        Segment& seg = segments[count++];
-        seg.first = walk.offset + (c / width) * ROWS * width;
-        seg.x = c * CELL;
-        const int64_t room = visibleWidth - seg.x;
-        seg.whole = std::min(width, room / CELL);
-        seg.tail = seg.whole < width ? room - seg.whole * CELL : 0;
-        if (!walk.multi) {
-            break;
+        lineBytes_ = 3 * static_cast<size_t>(walk.visibleWidth);
+        columnSegments();
+        const Segment& last = segments_.back();
+        drawn_ = last.x + last.whole * CELL + last.tail;
+        blueLine_.resize(3 * static_cast<size_t>(drawn_));
+        for (int64_t x = 0; x < drawn_; ++x) {
+            putColour(&blueLine_[3 * static_cast<size_t>(x)], COLOUR_PAST_END);
+        }
+        // At zoom 1 a byte is cut only where the surface or the view ends inside it; otherwise a
+        // line's data is a plain run of bytes, turned into pixels in one go.
+        if (Z == 1 && last.tail == 0) {
+            bitLine_.emplace(walk.shown);
+            gathered_.resize(static_cast<size_t>(drawn_ / CELL) + 1);
         }
     }
-    const Segment& last = segments[count - 1];
-    const int64_t drawn = last.x + last.whole * CELL + last.tail;  // pixels of each line
 
-    // At zoom 1 a byte is cut only on a target narrower than the view; otherwise a line is a
-    // plain run of bytes, turned into pixels in one go.
-    const bool plainRun = Z == 1 && last.tail == 0;
-    uint8_t gathered[VIEW_BYTE_COLUMNS];
-    std::optional<BitLine> bitLine;
-    if (plainRun) {
-        bitLine.emplace(walk.shown);
+    void draw() {
+        const int count = static_cast<int>(segments_.size());
+        int beforeEnd = count;  // columns [0, beforeEnd) reach before the data
+        int pastStart = count;  // columns [pastStart, count) reach past its end
+        const int64_t rows = std::min<int64_t>(rowsPerColumn(), (walk_.visibleHeight + Z - 1) / Z);
+        for (int row = 0; row < rows; ++row) {
+            const int top = row * Z;
+            uint8_t* const line = surface_.rowAt(top);
+            const int64_t step = row * walk_.width;
+            while (beforeEnd > 0 && segments_[beforeEnd - 1].first + step >= 0) {
+                --beforeEnd;
+            }
+            while (pastStart > 0 && lastIndex(segments_[pastStart - 1], step) >= walk_.len) {
+                --pastStart;
+            }
+            const int dataEnd = std::max(beforeEnd, pastStart);  // columns [beforeEnd, dataEnd) are data
+
+            for (int k = 0; k < beforeEnd; ++k) {
+                checkedColumn(line, segments_[k], step);
+            }
+            dataRunToLine(line, beforeEnd, dataEnd, step);
+            pastEndToLine(line, dataEnd, step);
+            std::memset(line + 3 * drawn_, 0, lineBytes_ - 3 * static_cast<size_t>(drawn_));
+            if constexpr (Z == 8) {
+                zoomEightGaps(top, step);
+            }
+            repeatLine(top);
+        }
+        loneColumnEdge();
     }
 
-    // Byte indices grow along a line, so on every line the columns fall into three runs: those
-    // reaching before the data, those wholly inside it, and those reaching past its end, where
-    // all but the first are wholly past it. Further down the view both boundaries can only move
-    // left, so they are followed rather than searched for.
-    auto lastIndex = [&](int k, int64_t step) {
-        const Segment& seg = segments[k];
+private:
+    static constexpr int CELL = 8 * Z;  // pixels of one byte on a line
+    static constexpr int BYTES = 3 * CELL;
+    static constexpr int LIT = Z == 8 ? 7 : Z;  // lines of a cell a data block covers
+
+    // The rows of a column: the last one may be cut at the bottom of the view.
+    int64_t rowsPerColumn() const { return (walk_.viewHeight + Z - 1) / Z; }
+
+    // Columns start at byte columns 0, W, 2W ... whose zoom-1 pixel lies inside the view; only
+    // those starting on the surface leave a mark.
+    void columnSegments() {
+        const int64_t width = walk_.width;
+        const int64_t visibleWidth = walk_.visibleWidth;
+        for (int64_t c = 0; c * 8 < walk_.viewWidth && c * CELL < visibleWidth; c += width) {
+            Segment seg;
+            seg.first = walk_.offset + (c / width) * rowsPerColumn() * width;
+            seg.x = c * CELL;
+            const int64_t room = visibleWidth - seg.x;
+            seg.whole = std::min(width, room / CELL);
+            seg.tail = seg.whole < width ? room - seg.whole * CELL : 0;
+            segments_.push_back(seg);
+            if (!walk_.multi) {
+                break;
+            }
+        }
+    }
+
+    // The index of the last byte a column shows on the row `step` bytes down.
+    static int64_t lastIndex(const Segment& seg, int64_t step) {
         return seg.first + step + seg.whole + (seg.tail > 0 ? 1 : 0) - 1;
-    };
-    int beforeEnd = count;  // columns [0, beforeEnd) reach before the data
-    int pastStart = count;  // columns [pastStart, count) reach past its end
+    }
 
-    const int rows = std::min(ROWS, (visibleHeight + Z - 1) / Z);
-    for (int row = 0; row < rows; ++row) {
-        const int top = row * Z;
-        uint8_t* const line = surface.rowAt(top);
-        const int64_t step = row * width;
-        while (beforeEnd > 0 && segments[beforeEnd - 1].first + step >= 0) {
-            --beforeEnd;
+    const uint8_t* cellLine(int64_t i) const {
+        if (i >= 0 && i < walk_.len) {
+            return look_[walk_.data[i]];
         }
-        while (pastStart > 0 && lastIndex(pastStart - 1, step) >= len) {
-            --pastStart;
-        }
-        const int dataEnd = std::max(beforeEnd, pastStart);  // columns [beforeEnd, dataEnd) are data
+        return i < 0 ? pat_.cell[walk_.before].data() : pat_.blue.data();
+    }
 
-        auto checked = [&](int k) {
-            const Segment& seg = segments[k];
-            const int64_t i = seg.first + step;
-            uint8_t* out = line + 3 * seg.x;
-            for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
-                std::memcpy(out, cellLine(i + j), BYTES);
-            }
-            if (seg.tail > 0) {
-                std::memcpy(out, cellLine(i + seg.whole), static_cast<size_t>(3 * seg.tail));
-            }
-        };
-        for (int k = 0; k < beforeEnd; ++k) {
-            checked(k);
+    // One column's bytes on a line, each position checked against the ends of the data.
+    void checkedColumn(uint8_t* line, const Segment& seg, int64_t step) const {
+        const int64_t i = seg.first + step;
+        uint8_t* out = line + 3 * seg.x;
+        for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
+            std::memcpy(out, cellLine(i + j), BYTES);
         }
-        if (plainRun && beforeEnd < dataEnd) {
-            uint8_t* out = line + 3 * segments[beforeEnd].x;
-            if (width == 1) {
-                // One byte per column, the columns a column's length apart in the data.
-                const int64_t stride = count > 1 ? segments[1].first - segments[0].first : 1;
-                bitLine->expand(out, data + segments[beforeEnd].first + step, stride, dataEnd - beforeEnd);
-            } else {
-                // The columns' runs side by side, then one expansion; the runs are copied in
-                // fixed 8-byte pieces, which the compiler turns into single moves.
-                int n = 0;
-                for (int k = beforeEnd; k < dataEnd; ++k) {
-                    const uint8_t* from = data + segments[k].first + step;
-                    const int run = static_cast<int>(segments[k].whole);
-                    int j = 0;
-                    for (; j + 8 <= run; j += 8) {
-                        std::memcpy(gathered + n + j, from + j, 8);
-                    }
-                    for (; j < run; ++j) {
-                        gathered[n + j] = from[j];
-                    }
-                    n += run;
-                }
-                bitLine->expand(out, gathered, 1, n);
-            }
-        } else {
-            for (int k = beforeEnd; k < dataEnd; ++k) {
-                const Segment& seg = segments[k];
-                const uint8_t* from = data + seg.first + step;
+        if (seg.tail > 0) {
+            std::memcpy(out, cellLine(i + seg.whole), static_cast<size_t>(3 * seg.tail));
+        }
+    }
+
+    // Columns [from, to), all of whose bytes on this line are data.
+    void dataRunToLine(uint8_t* line, int from, int to, int64_t step) {
+        if (from >= to) {
+            return;
+        }
+        // Locals, not reads through members: the pixel stores could alias those and force
+        // reloads.
+        const uint8_t* const data = walk_.data;
+        uint8_t* const start = line + 3 * segments_[from].x;
+        if (!bitLine_) {
+            const uint8_t* const* const look = look_;
+            for (int k = from; k < to; ++k) {
+                const Segment& seg = segments_[k];
+                const uint8_t* bytes = data + seg.first + step;
                 uint8_t* out = line + 3 * seg.x;
-                for (int64_t j = 0; j < seg.whole; ++j, out += BYTES) {
-                    std::memcpy(out, look[from[j]], BYTES);
+                const int64_t whole = seg.whole;
+                for (int64_t j = 0; j < whole; ++j, out += BYTES) {
+                    std::memcpy(out, look[bytes[j]], BYTES);
                 }
                 if (seg.tail > 0) {
-                    std::memcpy(out, look[from[seg.whole]], static_cast<size_t>(3 * seg.tail));
+                    std::memcpy(out, look[bytes[whole]], static_cast<size_t>(3 * seg.tail));
                 }
             }
-        }
-        if (dataEnd < count) {
-            checked(dataEnd);
-            if (dataEnd + 1 < count) {
-                const int64_t from = segments[dataEnd + 1].x;
-                std::memcpy(line + 3 * from, blueLine.data(), static_cast<size_t>(3 * (drawn - from)));
+        } else if (walk_.width == 1) {
+            // One byte per column, the columns a column's length apart in the data.
+            const int64_t stride = segments_.size() > 1 ? segments_[1].first - segments_[0].first : 1;
+            bitLine_->expand(start, data + segments_[from].first + step, stride, to - from);
+        } else {
+            // The columns' runs side by side, then one expansion; the runs are copied in fixed
+            // 8-byte pieces, which the compiler turns into single moves.
+            uint8_t* const gathered = gathered_.data();
+            int n = 0;
+            for (int k = from; k < to; ++k) {
+                const uint8_t* bytes = data + segments_[k].first + step;
+                const int run = static_cast<int>(segments_[k].whole);
+                int j = 0;
+                for (; j + 8 <= run; j += 8) {
+                    std::memcpy(gathered + n + j, bytes + j, 8);
+                }
+                for (; j < run; ++j) {
+                    gathered[n + j] = bytes[j];
+                }
+                n += run;
             }
+            bitLine_->expand(start, gathered, 1, n);
         }
-        std::memset(line + 3 * drawn, 0, lineBytes - 3 * static_cast<size_t>(drawn));
+    }
 
-        if constexpr (Z == 8) {
-            // The last line of each cell is black but under blue cells.
-            if (top + 7 < visibleHeight) {
-                uint8_t* const gap = surface.rowAt(top + 7);
-                std::memset(gap, 0, lineBytes);
-                for (int k = 0; k < count; ++k) {
-                    const Segment& seg = segments[k];
-                    const int64_t shown = seg.whole + (seg.tail > 0 ? 1 : 0);
-                    const int64_t i = seg.first + step;
-                    for (int64_t j = std::clamp<int64_t>(len - i, 0, shown); j < shown; ++j) {
-                        const int64_t pixels = j < seg.whole ? CELL : seg.tail;
-                        std::memcpy(gap + 3 * seg.x + j * BYTES, blue, static_cast<size_t>(3 * pixels));
-                    }
-                }
+    // The column where the data ends, checked; every column after it is wholly blue.
+    void pastEndToLine(uint8_t* line, int first, int64_t step) const {
+        if (first >= static_cast<int>(segments_.size())) {
+            return;
+        }
+        checkedColumn(line, segments_[first], step);
+        if (first + 1 < static_cast<int>(segments_.size())) {
+            const int64_t from = segments_[first + 1].x;
+            std::memcpy(line + 3 * from, blueLine_.data() + 3 * from,
+                        static_cast<size_t>(3 * (drawn_ - from)));
+        }
+    }
+
+    // The last line of each zoom-8 cell is black, except under blue cells.
+    void zoomEightGaps(int top, int64_t step) {
+        if (top + LIT >= walk_.visibleHeight) {
+            return;
+        }
+        uint8_t* const gap = surface_.rowAt(top + LIT);
+        std::memset(gap, 0, lineBytes_);
+        for (const Segment& seg : segments_) {
+            const int64_t shown = seg.whole + (seg.tail > 0 ? 1 : 0);
+            const int64_t i = seg.first + step;
+            for (int64_t j = std::clamp<int64_t>(walk_.len - i, 0, shown); j < shown; ++j) {
+                const int64_t pixels = j < seg.whole ? CELL : seg.tail;
+                std::memcpy(gap + 3 * seg.x + j * BYTES, pat_.blue.data(), static_cast<size_t>(3 * pixels));
             }
         }
-        const int repeats = Z == 8 ? 7 : Z;
-        for (int y = top + 1; y < top + repeats && y < visibleHeight; ++y) {
-            std::memcpy(surface.rowAt(y), line, lineBytes);
+    }
+
+    // The rest of a row's block lines are copies of its first.
+    void repeatLine(int top) {
+        const uint8_t* const line = surface_.rowAt(top);
+        for (int y = top + 1; y < top + LIT && y < walk_.visibleHeight; ++y) {
+            std::memcpy(surface_.rowAt(y), line, lineBytes_);
         }
     }
 
     // The blue blocks' extra pixel right of a lone column, where nothing later covers it.
-    const int64_t edge = width * CELL;
-    if (Z != 8 && !walk.multi && edge < visibleWidth) {
-        const int64_t pastEnd = len - (walk.offset + width - 1);  // rows needed to reach it
-        const int64_t firstRow = pastEnd <= 0 ? 0 : (pastEnd + width - 1) / width;
-        for (int64_t y = firstRow * Z; y < visibleHeight; ++y) {
-            putColour(surface.rowAt(static_cast<int>(y)) + 3 * edge, COLOUR_PAST_END);
+    void loneColumnEdge() {
+        const int64_t edge = walk_.width * CELL;
+        if (Z == 8 || walk_.multi || edge >= walk_.visibleWidth) {
+            return;
+        }
+        const int64_t pastEnd = walk_.len - (walk_.offset + walk_.width - 1);  // rows needed to reach it
+        const int64_t firstRow = pastEnd <= 0 ? 0 : (pastEnd + walk_.width - 1) / walk_.width;
+        for (int64_t y = firstRow * Z; y < walk_.visibleHeight; ++y) {
+            putColour(surface_.rowAt(static_cast<int>(y)) + 3 * edge, COLOUR_PAST_END);
         }
     }
+
+    PixelSurface& surface_;
+    const Walk& walk_;
+    const BytePatterns<Z>& pat_;
+    const uint8_t* look_[256];
+    size_t lineBytes_ = 0;
+    std::vector<Segment> segments_;
+    int64_t drawn_ = 0;  // pixels of each line the columns cover
+    std::vector<uint8_t> blueLine_;
+    std::optional<BitLine> bitLine_;
+    std::vector<uint8_t> gathered_;
+};
+
+template <int Z>
+void drawZoom(PixelSurface& surface, const Walk& walk) {
+    ZoomPainter<Z>(surface, walk).draw();
 }
 
 }  // namespace
 
 void draw_sprite_layout(const SpriteLayoutInput& in) {
     PixelSurface* surface = currentSurface();
-    // Only the view's own area is worked out directly; on a larger target the blocks that fall
-    // outside it would show too, so such a target takes the literal walk.
-    if (surface == nullptr || surface->width > VIEW_WIDTH || surface->height > VIEW_HEIGHT) {
-        draw_sprite_layout_per_pixel(in);
+    if (surface == nullptr || in.view_width < 1 || in.view_height < 1) {
         return;
     }
-    const int visibleWidth = surface->width;
-    const int visibleHeight = surface->height;
-
     Walk walk;
     walk.data = in.data;
     walk.len = in.data != nullptr && in.len > 0 ? in.len : 0;
     walk.offset = in.display_offset;
     walk.width = in.row_width;
     walk.multi = in.multi;
+    walk.viewWidth = in.view_width;
+    walk.viewHeight = in.view_height;
+    walk.visibleWidth = std::min(in.view_width, surface->width);
+    walk.visibleHeight = std::min(in.view_height, surface->height);
     auto reorder = [&](uint8_t v) {
         if (in.reverse) {
             v = reverse_table[v];
@@ -292,25 +344,22 @@ void draw_sprite_layout(const SpriteLayoutInput& in) {
     }
     walk.before = reorder(0);
 
-    if (walk.width < 1) {
-        fillBox(0, 0, VIEW_WIDTH, VIEW_HEIGHT, COLOUR_CLEAR_BIT);
-        return;
-    }
-    switch (in.zoom) {
+    const bool usable = walk.width >= 1 && walk.visibleWidth > 0 && walk.visibleHeight > 0;
+    switch (usable ? in.zoom : 0) {
         case 1:
-            drawRows<1>(*surface, walk, visibleWidth, visibleHeight);
+            drawZoom<1>(*surface, walk);
             break;
         case 2:
-            drawRows<2>(*surface, walk, visibleWidth, visibleHeight);
+            drawZoom<2>(*surface, walk);
             break;
         case 4:
-            drawRows<4>(*surface, walk, visibleWidth, visibleHeight);
+            drawZoom<4>(*surface, walk);
             break;
         case 8:
-            drawRows<8>(*surface, walk, visibleWidth, visibleHeight);
+            drawZoom<8>(*surface, walk);
             break;
         default:
-            fillBox(0, 0, VIEW_WIDTH, VIEW_HEIGHT, COLOUR_CLEAR_BIT);
+            fillBox(0, 0, in.view_width, in.view_height, COLOUR_CLEAR_BIT);
             break;
     }
 }

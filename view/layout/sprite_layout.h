@@ -2,19 +2,16 @@
 // The sprite layout: bytes as rows of bits, one bit per pixel, into the current drawing pass.
 #include <cstdint>
 
+#include "runtime/text/byte_tables.h"
+
 constexpr int VIEW_WIDTH = 600;
 constexpr int VIEW_HEIGHT = 512;
 constexpr int VIEW_BYTE_COLUMNS = 75;
+static_assert(VIEW_BYTE_COLUMNS * 8 == VIEW_WIDTH);
 
 constexpr uint32_t COLOUR_SET_BIT = 0xFFFFFF;    // white
 constexpr uint32_t COLOUR_CLEAR_BIT = 0x000000;  // black
 constexpr uint32_t COLOUR_PAST_END = 0xFF0000;   // blue
-
-// Byte value with its bit order reversed, and with its two halves exchanged.
-extern uint8_t reverse_table[256];
-extern uint8_t nibble_table[256];
-// Fills both tables; called once at start-up.
-void build_byte_tables();
 
 struct SpriteLayoutInput {
     const uint8_t* data = nullptr;  // may be null only when len is 0
@@ -26,13 +23,18 @@ struct SpriteLayoutInput {
     bool reverse = false;
     bool nibble_swap = false;
     bool multi = false;
+    // The area the layout fills, from the top left of the target: the window's canvas, or any
+    // size a picture is made at.
+    int32_t view_width = VIEW_WIDTH;
+    int32_t view_height = VIEW_HEIGHT;
 };
 
-// Clears the current drawing pass's surface to black and draws the layout into it. A zoom other
-// than 1, 2, 4 or 8, or a row width below 1, leaves the view black. A null `data` counts as no
-// data, and so does a negative `len`. Only the view's 600 x 512 area is cleared; on a larger
-// target blocks that reach past it are drawn there too, exactly as the box walk draws them.
+// Clears the view area (view_width x view_height at the top left of the current drawing pass's
+// surface, cut to that surface) to black and draws the layout into it; nothing outside the area
+// is touched, and a view size below 1 draws nothing. A column holds view_height / zoom rows,
+// rounded up (the last one cut at the bottom); with `multi` a further column starts at each
+// byte column W, 2W ... whose first pixel at zoom 1 lies inside view_width, so the default size
+// gives the 75 byte columns of the 600 x 512 view. A zoom other than 1, 2, 4 or 8, or a row
+// width below 1, leaves the area black. A null `data` counts as no data, and so does a negative
+// `len`. Without a current drawing pass nothing happens.
 void draw_sprite_layout(const SpriteLayoutInput& in);
-// The same picture made with one fillBox per source pixel: the reference the fast one is
-// tested and measured against.
-void draw_sprite_layout_per_pixel(const SpriteLayoutInput& in);
