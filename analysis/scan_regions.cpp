@@ -44,7 +44,7 @@ constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + 4;
 
 // The column agreement a window needs: ACCEPT_BASE for tall windows, more when each column has
 // few rows to judge by (noise reaches higher there).
-constexpr double ACCEPT_BASE = 0.2;
+constexpr double ACCEPT_BASE = 0.17;
 constexpr double ACCEPT_SPREAD = 1.2;
 // The agreement of a cell's own bytes (kappa against the window's density) that makes it strong.
 constexpr double CELL_MIN = 0.12;
@@ -56,6 +56,8 @@ constexpr double TEXT_SHARE = 0.8;
 constexpr int SMALL_WIDTHS = 16;
 // The horizontal agreement that makes a window worth measuring at the wider widths.
 constexpr double WIDE_TRIGGER = 0.3;
+// Every inked byte column of an accepted window must agree at least this well on its own.
+constexpr double BYTE_COLUMN_MIN = 0.1;
 // A window whose best proposal checks below this share of the bar is rejected at once.
 constexpr double REJECT_SHARE = 0.6;
 // The bytes of a window that row prediction looks at when it chooses between widths.
@@ -355,11 +357,14 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     };
     for (int proposal : best) {
         if (proposal == 0 || !drawn(proposal)) continue;
-        const double score = column_agreement(bytes, start, n, proposal);
+        const ColumnAgreement check = column_agreement_detail(bytes, start, n, proposal);
+        const double score = check.score;
         // Tables and padding agree by their columns alone: when the best proposal checks far
         // below the bar, the weaker ones are not worth checking.
         if (proposal == best[0] && score < REJECT_SHARE * acceptance(n, proposal)) return {};
-        if (score >= acceptance(n, proposal) && score >= min_score) accepted.push_back({proposal, score});
+        if (score >= acceptance(n, proposal) && score >= min_score &&
+            check.weakest_byte_column >= BYTE_COLUMN_MIN)
+            accepted.push_back({proposal, score});
     }
     if (accepted.empty()) return {};
     std::sort(accepted.begin(), accepted.end(),
@@ -370,8 +375,10 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
             std::any_of(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == d; }))
             continue;
         if (!drawn(d)) continue;
-        const double score = column_agreement(bytes, start, n, d);
-        if (score >= acceptance(n, d) && score >= min_score) accepted.push_back({d, score});
+        const ColumnAgreement check = column_agreement_detail(bytes, start, n, d);
+        if (check.score >= acceptance(n, d) && check.score >= min_score &&
+            check.weakest_byte_column >= BYTE_COLUMN_MIN)
+            accepted.push_back({d, check.score});
     }
     // Row prediction decides only between the leader and its accepted divisors: the case where
     // the column check cannot tell a picture's width from its multiples.
