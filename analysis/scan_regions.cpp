@@ -40,7 +40,11 @@ constexpr uint64_t LARGEST_WINDOW = 24;
 // A cell between kept cells of its width, this many cells away at most, keeps the width.
 constexpr uint64_t BRIDGE_CELLS = 32;
 // Context each block computes around its own cells so that every answer inside is complete.
-constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + 4;
+// A cell's width yields to a divisor that labels as many cells this close.
+constexpr uint64_t SMOOTH_CELLS = 16;
+// ... provided the cell's own rows agree at the divisor at least this share as well.
+constexpr double SMOOTH_OWN_RATIO = 0.8;
+constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + SMOOTH_CELLS + 4;
 
 // The column agreement a window needs: ACCEPT_BASE for tall windows, more when each column has
 // few rows to judge by (noise reaches higher there).
@@ -466,8 +470,9 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     std::unordered_map<uint64_t, double> predictions;
 
     // Labels for the cells within reach of [lo, hi): from every window covering them.
-    const uint64_t label_lo = lo > BRIDGE_CELLS + 2 ? lo - BRIDGE_CELLS - 2 : 0;
-    const uint64_t label_hi = std::min(total_cells, hi + BRIDGE_CELLS + 2);
+    const uint64_t label_reach = BRIDGE_CELLS + SMOOTH_CELLS + 2;
+    const uint64_t label_lo = lo > label_reach ? lo - label_reach : 0;
+    const uint64_t label_hi = std::min(total_cells, hi + label_reach);
     std::vector<Label> label(label_hi - label_lo);
     for (const WindowKind& kind : WINDOW_KINDS) {
         // Window starts are multiples of the kind's step, so that every block sees the same windows.
@@ -480,6 +485,42 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
             for (uint64_t c = std::max(cell, label_lo); c < std::min(cell + kind.cells, label_hi); ++c)
                 if (verdict.score > label[c - label_lo].score) label[c - label_lo] = verdict;
         }
+    }
+
+    // A run of glyphs or an icon part where lines repeat exactly can favour a multiple of the
+    // width around it (two rows side by side look alike too); such a cell takes the divisor that
+    // labels at least as many cells nearby, so one picture keeps one width.
+    {
+        std::vector<Label> smoothed(label);
+        for (uint64_t c = label_lo + SMOOTH_CELLS; c + SMOOTH_CELLS < label_hi; ++c) {
+            const int w = label[c - label_lo].width;
+            if (w < 2) continue;
+            std::vector<int> count(static_cast<size_t>(w) + 1, 0);
+            for (uint64_t k = c - SMOOTH_CELLS; k <= c + SMOOTH_CELLS; ++k) {
+                const int other = label[k - label_lo].width;
+                if (other >= 1 && other <= w && w % other == 0) ++count[static_cast<size_t>(other)];
+            }
+            int pick = w;
+            for (int d = 1; d < w; ++d)
+                if (w % d == 0 && count[static_cast<size_t>(d)] >= count[static_cast<size_t>(w)] &&
+                    count[static_cast<size_t>(d)] > count[static_cast<size_t>(pick == w ? 0 : pick)])
+                    pick = d;
+            // Only where the cell's own rows bear the divisor out: an icon's cells beside
+            // glyph-like neighbours keep the icon's width.
+            if (pick != w && w <= view.small_widths()) {
+                const double density = label[c - label_lo].density;
+                auto own = [&](int width) {
+                    const uint64_t pairs = view.pairs(c * CELL, view.cell_length(c), width);
+                    const double spread = 2 * density * (1 - density);
+                    if (pairs == 0 || spread <= 0) return 0.0;
+                    return 1 - static_cast<double>(view.differing(c, 1, width)) /
+                                   (8.0 * static_cast<double>(pairs) * spread);
+                };
+                if (own(pick) < SMOOTH_OWN_RATIO * own(w)) pick = w;
+            }
+            smoothed[c - label_lo].width = pick;
+        }
+        label.swap(smoothed);
     }
 
     // Strong cells: their own bytes agree at the label's width.
