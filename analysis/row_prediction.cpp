@@ -41,10 +41,17 @@ struct SubsetCounts {
     }
 };
 
+// lgamma stores the sign of the result in the global `signgam`, a data race once the scan runs
+// on several threads; the reentrant form hands the sign back instead.
+double log_gamma(double x) {
+    int sign = 0;
+    return lgamma_r(x, &sign);
+}
+
 // Bits to code `zeros` and `ones` with the Krichevsky-Trofimov estimator.
 double kt_bits(double zeros, double ones) {
     static const double LOG_PI = std::log(3.14159265358979323846);
-    return (std::lgamma(zeros + ones + 1) + LOG_PI - std::lgamma(zeros + 0.5) - std::lgamma(ones + 0.5)) /
+    return (log_gamma(zeros + ones + 1) + LOG_PI - log_gamma(zeros + 0.5) - log_gamma(ones + 0.5)) /
            std::log(2.0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/image_export.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/binary_slice.h"
@@ -12,7 +13,7 @@
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/requesters.h"
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 #include "view/position_readout.h"
 
 namespace {
@@ -42,16 +43,16 @@ void toggle_flag(int command, int box) {
     redraw_view();
 }
 
-void open_file_command(LoopAction& action) {
+// A load that fails here has shown its message and left the shown file in place: the session
+// goes on.
+void open_file_command() {
     const std::string chosen =
         openFileDialog("Please choose file to load", shell_state.last_folder, "All files (*.*)|*.*", 0);
     if (chosen.empty()) {
         return;
     }
     shell_state.last_folder = directoryPartOf(chosen);
-    if (!load_and_show(chosen)) {
-        action = LoopAction::QuitWithoutSaving;
-    }
+    (void)load_and_show(chosen);
 }
 
 void canvas_event(int32_t kind) {
@@ -84,14 +85,21 @@ void mirror_box_to_mark(int box, int command) {
 }  // namespace
 
 bool load_and_show(const std::string& path) {
-    LoadTargets targets;
-    targets.last_folder = &shell_state.last_folder;
-    targets.last_file_name = &shell_state.last_file_name;
-    targets.row_width = shell_state.row_width;
-    targets.row_scroll_bar = RowScrollBar;
-    if (!load_data_file(path, loaded_data, targets)) {
+    DataBuffer fresh;
+    const LoadResult result = load_data_file(path, fresh);
+    if (!result.loaded) {
         return false;
     }
+    // The picture scan reads the loaded data in place: it stops before the data is replaced. A
+    // failed load leaves both alone.
+    stop_picture_scan();
+    loaded_data = std::move(fresh);
+    shell_state.last_folder = result.folder;
+    shell_state.last_file_name = result.name;
+    // The range follows the new length; the position, row_offset and the fine offset stay until
+    // the next position change.
+    const int32_t width = shell_state.row_width > 0 ? shell_state.row_width : 1;
+    setControlAttribute(RowScrollBar, 2, loaded_data.len / width);
     redraw_view();
     return true;
 }
@@ -131,12 +139,13 @@ void handle_wheel(int32_t param) {
     }
 }
 
-LoopAction handle_drop(const std::string& files) {
+void handle_drop(const std::string& files) {
     const std::string first = files.substr(0, files.find('\n'));
-    if (first.empty()) {
-        return LoopAction::Continue;
+    // As with the open command, a failed load keeps the shown file; its message box may have
+    // been closed with Escape.
+    if (!first.empty() && !load_and_show(first)) {
+        ignore_escape_until_released();
     }
-    return load_and_show(first) ? LoopAction::Continue : LoopAction::QuitWithoutSaving;
 }
 
 void handle_control(int control, int32_t kind) {
@@ -178,6 +187,9 @@ void handle_control(int control, int32_t kind) {
 
 LoopAction handle_command(int command) {
     LoopAction action = LoopAction::Continue;
+    if (command != CmdSuggestWidth) {
+        end_width_suggestions();
+    }
     switch (command) {
         case CmdQuit:
             action = LoopAction::Quit;
@@ -192,7 +204,7 @@ LoopAction handle_command(int command) {
             ignore_escape_until_released();
             break;
         case CmdOpen:
-            open_file_command(action);
+            open_file_command();
             ignore_escape_until_released();
             break;
         case CmdZoom1:
@@ -237,6 +249,15 @@ LoopAction handle_command(int command) {
                 shell_state.jump_row = -1;
             }
             break;
+        case CmdSuggestWidth:
+            suggest_width();
+            ignore_escape_until_released();
+            break;
+        case CmdNextPicture:
+        case CmdPreviousPicture:
+            jump_to_picture(command == CmdNextPicture);
+            ignore_escape_until_released();
+            break;
         default:
             break;
     }
@@ -246,7 +267,8 @@ LoopAction handle_command(int command) {
 LoopAction handle_event(int32_t code) {
     switch (code) {
         case EventCode::DropOnControl:
-            return handle_drop(droppedFiles());
+            handle_drop(droppedFiles());
+            return LoopAction::Continue;
         case EventCode::RawMouseWheel:
             handle_wheel(eventParam());
             return LoopAction::Continue;
@@ -257,6 +279,9 @@ LoopAction handle_event(int32_t code) {
             return handle_command(eventObject());
         case EventCode::CloseWindow:
             return LoopAction::Quit;
+        case EventCode::TaskDone:
+            picture_scan_done(eventObject());
+            return LoopAction::Continue;
         default:
             return LoopAction::Continue;
     }

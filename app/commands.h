@@ -8,7 +8,7 @@
 enum class LoopAction {
     Continue,
     Quit,              // leave the loop; the settings are stored at shutdown
-    QuitWithoutSaving  // a load failed and showed its message: end without storing settings
+    QuitWithoutSaving  // the command-line file failed to load: end without storing settings
 };
 
 // Tests Escape and the four arrow keys, held now whichever window has the focus, in that
@@ -16,9 +16,10 @@ enum class LoopAction {
 // step the row scroll bar within its range. Each step ends in apply_position.
 [[nodiscard]] LoopAction poll_keys();
 
-// An Escape that is down now belongs to a dialog or popup that just closed (Escape cancels
+// An Escape that is down now belongs to a dialog or menu that just closed (Escape cancels
 // them): it does not quit until it has been released once. Called after every handler that
-// ran a modal dialog or popup, and when the loop starts (after the start-up messages).
+// ran a modal dialog or popup, when the runtime reports a closed menu, and when the loop starts
+// (after the start-up messages).
 void ignore_escape_until_released();
 
 // Dispatches one event that waitEvent returned.
@@ -28,8 +29,11 @@ void ignore_escape_until_released();
 void handle_control(int control, int32_t kind);
 // The wheel notification's first parameter: its upper 16 bits, signed, are the movement.
 void handle_wheel(int32_t param);
-// The dropped files joined by "\n": the first one is loaded.
-[[nodiscard]] LoopAction handle_drop(const std::string& files);
+// The dropped files joined by "\n": the first one is loaded. A failed load shows its message
+// and keeps the file shown before.
+void handle_drop(const std::string& files);
 
-// Loads the file and redraws. False when the load failed (its message was shown).
+// Loads the file, records its folder and name, sets the row scroll bar's range for the new
+// length and redraws. False when the load failed: its message was shown and the data, the
+// records and the view are as they were.
 [[nodiscard]] bool load_and_show(const std::string& path);

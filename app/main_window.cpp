@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
@@ -10,7 +11,7 @@
 #include "runtime/ui/events.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/statusbar.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ void build_menus() {
     addMenuItem(CmdMultiColumns, "Multi columns\tCtrl+M");
     addMenuItem(CmdReverse, "Reverse byte\tCtrl+R");
     addMenuItem(CmdStayOnTop, "Stay on top\tCtrl+T");
+    add_picture_finder_items();
     // Leaving the "View" level puts the four zoom commands directly on the bar.
     closeSubmenu();
     addMenuItem(CmdZoom1, "x1");
@@ -90,6 +92,7 @@ void add_shortcuts() {
     for (const Shortcut& s : shortcuts) {
         addShortcut(MainWindow, s.key, s.command);
     }
+    add_picture_finder_shortcuts();
 }
 
 }  // namespace

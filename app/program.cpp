@@ -5,6 +5,7 @@
 
 #include "app/event_loop.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
 #include "app/settings.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
@@ -14,7 +15,7 @@
 #include "runtime/image/image.h"
 #include "runtime/store/prefs.h"
 #include "runtime/ui/ui.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 std::string command_line_file(int argc, char** argv) {
     if (argc < 2 || argv[1] == nullptr) {
@@ -64,6 +65,7 @@ int run_program(int argc, char** argv) {
         }
     }
     releaseImage(VIEW_IMAGE);
+    stop_picture_scan();
     loaded_data.release();
     stop_services();
     return 0;

@@ -48,4 +48,7 @@ enum ShellCommand : int {
     CmdStayOnTop = 12,
     CmdZoomPreview = 13,
     CmdJumpHere = 14,
+    CmdSuggestWidth = 15,
+    CmdNextPicture = 16,
+    CmdPreviousPicture = 17,
 };

@@ -1,5 +1,6 @@
 #include "app/shell_state.h"
 
+#include "app/picture_finder.h"
 #include "app/shell_ids.h"
 #include "data/load_data_file.h"
 #include "runtime/files/files.h"
@@ -44,4 +45,5 @@ void redraw_view() {
     targets.view_image = VIEW_IMAGE;
     targets.title = PROGRAM_TITLE;
     redraw_view(in, targets);
+    show_width_suggestion();
 }

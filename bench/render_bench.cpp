@@ -16,7 +16,7 @@
 
 #include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
 #include "data/binary_slice.h"
 
 #include "data/file_extension.h"
-#include "data/number_entry.h"
+#include "data/entry/number_entry.h"
 #include "runtime/files/files.h"
 #include "runtime/ui/requesters.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -39,7 +38,7 @@ constexpr std::array<uint8_t, 256> REVERSED = [] {
 // Writes positions [start, start + count) as the view shows them under inverse and reverse.
 // Positions before the data are zero bytes, untouched by the transform. The caller has checked
 // that the run ends at or before the end of the data. False as soon as a run does not reach the
-// file whole, or when the close reports a loss.
+// file whole, or when the close could not complete the file.
 [[nodiscard]] bool write_slice(const DataBuffer& data, int64_t start, int64_t count, bool inverse,
                                bool reverse) {
     const uint8_t mask = inverse ? 0xFF : 0x00;
@@ -97,8 +96,7 @@ void save_binary_slice(const DataBuffer& data, int32_t display_offset, bool inve
         return;
     }
     if (!write_slice(data, start, count, inverse, reverse)) {
-        // A short file must not pass for the slice: the user is told, and nothing is left behind.
-        std::remove(name.c_str());
+        // The file layer has dropped the incomplete file and left the target as it was.
         messageBox(SLICE_TITLE, "Cannot save\r\n" + name);
     }
 }

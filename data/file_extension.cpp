@@ -1,6 +1,6 @@
 #include "data/file_extension.h"
 
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 
 std::string with_extension(const std::string& name, const std::string& extension) {
     // A start position below 1 yields the whole name, which then cannot match a longer extension.

@@ -7,7 +7,6 @@
 #include <new>
 
 #include "runtime/files/files.h"
-#include "runtime/ui/controls.h"
 #include "runtime/ui/requesters.h"
 
 DataBuffer loaded_data;
@@ -16,9 +15,9 @@ namespace {
 
 constexpr int LOAD_FILE_NUMBER = 0;
 
-bool fail(const std::string& title, const std::string& text) {
+LoadResult fail(const std::string& title, const std::string& text) {
     messageBox(title, text);
-    return false;
+    return {};
 }
 
 // Asks for large pages under a big block before the read first touches it. A fresh page costs
@@ -39,9 +38,7 @@ void prefer_large_pages(uint8_t* block, size_t size) {
 
 }  // namespace
 
-bool load_data_file(const std::string& path, DataBuffer& data, const LoadTargets& targets) {
-    data.release();
-
+LoadResult load_data_file(const std::string& path, DataBuffer& data) {
     // The size is checked as the 64-bit value it is: narrowing it first would let a file above
     // 4 GiB pass as a small or negative length and be read in part or with a wrong count.
     const int64_t size = fileSizeOf(path);
@@ -73,16 +70,14 @@ bool load_data_file(const std::string& path, DataBuffer& data, const LoadTargets
 
     data.bytes = std::move(block);
     data.len = len;
-    if (targets.last_file_name != nullptr) {
-        *targets.last_file_name = namePartOf(path);
+    LoadResult result;
+    result.loaded = true;
+    result.name = namePartOf(path);
+    // A bare name given on the command line lies in the current directory; the folder memory
+    // always names a folder, ending in "/".
+    result.folder = directoryPartOf(path);
+    if (result.folder.empty()) {
+        result.folder = currentDirectory();
     }
-    if (targets.last_folder != nullptr) {
-        // A bare name given on the command line lies in the current directory; the folder
-        // memory always names a folder, ending in "/".
-        const std::string folder = directoryPartOf(path);
-        *targets.last_folder = folder.empty() ? currentDirectory() : folder;
-    }
-    const int32_t width = targets.row_width > 0 ? targets.row_width : 1;
-    setControlAttribute(targets.row_scroll_bar, 2, len / width);
-    return true;
+    return result;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The numbered file layer under random sequences of opening, creating, reading, writing,
-// closing and deleting, checked step by step against a plain model: a byte vector and a
-// position per file. Buffering, and the switches between reading and writing, must never show.
+// closing and deleting, checked step by step against a plain model: per file the bytes on the
+// disk, the bytes the open number works on and a position. Buffering, and the switches between
+// reading and writing, must never show; a file created for writing leaves the disk as it was
+// until its number is closed, and then replaces it whole.
 #include "fuzz/check_report.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/scratch_dir.h"
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,22 +26,30 @@ inline std::string check_file_layer(const uint8_t* data, size_t size) {
 
     struct Slot {
         std::string path;
-        std::optional<std::string> content;  // the model file; empty when it does not exist
+        std::optional<std::string> disk;  // the file under the path; empty when there is none
+        std::string work;                 // what the open number reads and writes
         bool open = false;
         bool writable = false;
         size_t pos = 0;
     };
-    Slot slots[2] = {{scratchPath("file0"), {}}, {scratchPath("file1"), {}}};
+    Slot slots[2];
+    slots[0].path = scratchPath("file0");
+    slots[1].path = scratchPath("file1");
     for (Slot& s : slots) unlink(s.path.c_str());
 
     auto diskMatches = [&](const Slot& s, const std::string& when) {
         bool exists = false;
         const std::string disk = readWholeFile(s.path, &exists);
-        if (!r.expectEqual(exists, s.content.has_value(), when + ": the file exists")) return;
-        if (exists) r.expectEqual(disk, *s.content, when + ": the file's bytes");
+        if (!r.expectEqual(exists, s.disk.has_value(), when + ": the file exists")) return;
+        if (exists) r.expectEqual(disk, *s.disk, when + ": the file's bytes");
+    };
+    // Closing a number, also the implicit close before it is opened again.
+    auto modelClose = [](Slot& s) {
+        if (s.open && s.writable) s.disk = s.work;
+        s.open = false;
     };
     auto modelWrite = [](Slot& s, const std::string& bytes) {
-        std::string& c = *s.content;
+        std::string& c = s.work;
         const size_t overlap = std::min(bytes.size(), c.size() - s.pos);
         c.replace(s.pos, overlap, bytes);
         s.pos += bytes.size();
@@ -52,15 +63,18 @@ inline std::string check_file_layer(const uint8_t* data, size_t size) {
         switch (op) {
         case 0: {
             const int ok = openForReading(n, s.path);
-            r.expectEqual(ok != 0, s.content.has_value(), where + ": openForReading succeeds");
+            modelClose(s);
+            r.expectEqual(ok != 0, s.disk.has_value(), where + ": openForReading succeeds");
             s.open = ok != 0;
+            s.work = s.disk.value_or(std::string());
             s.writable = false;
             s.pos = 0;
             break;
         }
         case 1:
             r.expect(createForWriting(n, s.path) != 0, where + ": createForWriting");
-            s.content = std::string();
+            modelClose(s);
+            s.work = std::string();
             s.open = s.writable = true;
             s.pos = 0;
             break;
@@ -68,8 +82,9 @@ inline std::string check_file_layer(const uint8_t* data, size_t size) {
             const int64_t count = in.range(0, 9000);
             std::vector<uint8_t> buffer(static_cast<size_t>(count));
             const int64_t got = readBlock(n, buffer.data(), count);
-            const std::string want =
-                s.open ? s.content->substr(s.pos, static_cast<size_t>(count)) : std::string();
+            const std::string want = s.open && s.pos < s.work.size()
+                                         ? s.work.substr(s.pos, static_cast<size_t>(count))
+                                         : std::string();
             if (r.expectEqual(got, static_cast<int64_t>(want.size()), where + ": readBlock count of " + std::to_string(count)))
                 r.expectEqual(std::string(buffer.begin(), buffer.begin() + got), want, where + ": readBlock bytes");
             s.pos += want.size();
@@ -94,17 +109,18 @@ inline std::string check_file_layer(const uint8_t* data, size_t size) {
         }
         case 5:
             r.expectEqual(closeFileNumber(n) != 0, s.open, where + ": closeFileNumber succeeds");
-            s.open = false;
+            modelClose(s);
             diskMatches(s, where + " after closeFileNumber");
             break;
         case 6:
-            if (s.open) break;
+            // Also while the number is open: a reader keeps its bytes, a writer still replaces.
             unlink(s.path.c_str());
-            s.content.reset();
+            s.disk.reset();
             break;
         case 7:
-            if (s.open && s.writable) break;  // buffered bytes may not have reached the disk yet
-            r.expectEqual(fileSizeOf(s.path), s.content ? static_cast<int64_t>(s.content->size()) : -1,
+            // While a created file is open, the disk still holds what was there before.
+            diskMatches(s, where + " while " + (s.open ? "open" : "closed"));
+            r.expectEqual(fileSizeOf(s.path), s.disk ? static_cast<int64_t>(s.disk->size()) : -1,
                           where + ": fileSizeOf");
             r.expectEqual(fileSizeOf(scratchDir()), int64_t{-2}, "fileSizeOf of a folder");
             break;
@@ -122,6 +138,13 @@ inline std::string check_file_layer(const uint8_t* data, size_t size) {
         }
     }
     closeAllFiles();
-    for (Slot& s : slots) diskMatches(s, "after closeAllFiles");
+    for (Slot& s : slots) {
+        modelClose(s);
+        diskMatches(s, "after closeAllFiles");
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(scratchDir())) {
+        const std::string name = entry.path().string();
+        r.expect(name == slots[0].path || name == slots[1].path, "nothing left beside the files: " + name);
+    }
     return r.message();
 }

@@ -4,7 +4,7 @@
 // always reads as 0.
 #include "fuzz/check_report.h"
 
-#include "data/number_entry.h"
+#include "data/entry/number_entry.h"
 
 #include <cstdint>
 #include <string>

@@ -6,7 +6,7 @@
 #include "fuzz/fuzz_input.h"
 
 #include "runtime/image/image.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 #include <climits>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "fuzz/check_report.h"
 #include "fuzz/fuzz_input.h"
 
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,8 @@
 #include "view/position_readout.h"
 
 #include "runtime/ui/statusbar.h"
-#include "runtime/ui/text.h"
-#include "view/sprite_layout.h"
+#include "runtime/text/text.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/requesters.h"
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 #include "view/position_readout.h"
 
 void draw_grid() {

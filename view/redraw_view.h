@@ -5,7 +5,7 @@
 #include <string>
 
 #include "runtime/image/surface.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 constexpr ColourValue COLOUR_GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64 pixels
 constexpr ColourValue COLOUR_GRID_MINOR = 0x007F00;  // dark green, every other 8th pixel

@@ -5,9 +5,14 @@
 // position back over the bytes that were read ahead but not delivered, so both directions see
 // the file as if it were unbuffered.
 //
-// Linux delivers at most about 2 GiB per read or write and may deliver less when a signal
-// arrives, so every transfer loops until it has the whole count, the end of the file or a real
-// error; EINTR is retried. A failed flush is remembered and reported by closeFileNumber.
+// A file created for writing is a ReplacingFile: the bytes go to a temporary file beside the
+// target, and closing the number renames it over the target only when every byte got there.
+// A failed write is remembered; the close then drops the temporary file and reports 0, and the
+// target keeps what it held.
+//
+// Linux delivers at most about 2 GiB per read and may deliver less when a signal arrives, so
+// every read loops until it has the whole count, the end of the file or a real error; EINTR is
+// retried.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +21,12 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "runtime/files/files.h"
+#include "runtime/files/posix_io.h"
+#include "runtime/files/replacing_file.h"
 
 namespace {
 
@@ -38,6 +46,8 @@ struct FileRecord {
     int64_t filled = 0;
     int64_t unread = 0;
     bool failed = false;
+    // Set for files created for writing; the descriptor is then the temporary file's.
+    std::unique_ptr<ReplacingFile> replacing;
 };
 
 std::map<int, FileRecord>& fileTable() {
@@ -68,27 +78,27 @@ int64_t readFully(int descriptor, unsigned char* destination, int64_t count) {
     return done;
 }
 
-int64_t writeFully(int descriptor, const unsigned char* source, int64_t count) {
-    int64_t done = 0;
-    while (done < count) {
-        const int64_t give = std::min(count - done, LARGEST_TRANSFER);
-        const ssize_t put = ::write(descriptor, source + done, static_cast<size_t>(give));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            break;
-        }
-        done += put;
+// Appends to the file; false (and the record failed) unless every byte was accepted. `written`
+// receives how many were.
+bool put(FileRecord& record, const unsigned char* source, int64_t count, int64_t* written = nullptr) {
+    size_t done = 0;
+    bool ok = false;
+    if (record.replacing != nullptr) {
+        ok = writeAll(record.descriptor, source, static_cast<size_t>(count), &done);
+    } else {
+        // A file opened for reading only: the write is refused like any other failed one.
+        errno = EBADF;
     }
-    return done;
+    record.failed = record.failed || !ok;
+    if (written != nullptr) {
+        *written = static_cast<int64_t>(done);
+    }
+    return ok;
 }
 
 void flushBuffer(FileRecord& record) {
     if (record.mode == Mode::Writing && record.pending > 0) {
-        if (writeFully(record.descriptor, record.buffer.data(), record.pending) != record.pending) {
-            record.failed = true;
-        }
+        put(record, record.buffer.data(), record.pending);
     }
     record.pending = 0;
 }
@@ -115,21 +125,30 @@ void switchToWriting(FileRecord& record) {
     }
 }
 
-// Closes the record's descriptor; true when everything it held reached the file.
+// Closes the record; true when everything written reached the file. A file created for
+// writing replaces its target now, or, after any failure, leaves it as it was.
 bool release(FileRecord& record) {
     flushBuffer(record);
     bool ok = !record.failed;
-    // On Linux the descriptor is gone even when close reports EINTR, so it is never retried.
-    if (::close(record.descriptor) != 0) {
+    if (record.replacing != nullptr) {
+        if (ok) {
+            ok = record.replacing->commit();
+        } else {
+            record.replacing->abandon();
+        }
+        record.replacing.reset();
+    } else if (::close(record.descriptor) != 0) {
+        // On Linux the descriptor is gone even when close reports EINTR, so it is never retried.
         ok = false;
     }
     record.descriptor = -1;
     return ok;
 }
 
-int install(int number, int descriptor) {
+int install(int number, int descriptor, std::unique_ptr<ReplacingFile> replacing = nullptr) {
     FileRecord record;
     record.descriptor = descriptor;
+    record.replacing = std::move(replacing);
     fileTable()[number] = std::move(record);
     return 1;
 }
@@ -177,15 +196,12 @@ int createForWriting(int number, const std::string& path) {
         return 0;
     }
     closeFileNumber(number);
-    int descriptor = openDescriptor(path, O_RDWR | O_CREAT | O_TRUNC);
-    if (descriptor < 0) {
-        // An existing file we may write but not read.
-        descriptor = openDescriptor(path, O_WRONLY | O_TRUNC);
-    }
-    if (descriptor < 0) {
+    auto file = std::make_unique<ReplacingFile>(path);
+    if (!file->isOpen()) {
         return 0;
     }
-    return install(number, descriptor);
+    const int descriptor = file->descriptor();
+    return install(number, descriptor, std::move(file));
 }
 
 int64_t readBlock(int number, void* destination, int64_t count) {
@@ -237,10 +253,8 @@ int64_t writeBlock(int number, const void* source, int64_t count) {
         record->pending = count;
         return count;
     }
-    const int64_t written = writeFully(record->descriptor, in, count);
-    if (written != count) {
-        record->failed = true;
-    }
+    int64_t written = 0;
+    put(*record, in, count, &written);
     return written;
 }
 

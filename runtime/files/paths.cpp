@@ -4,10 +4,9 @@
 // other convention still split where the user expects. There are no drive letters here: a
 // name such as "C:" is looked up like any other relative name.
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <vector>
+#include <filesystem>
+#include <system_error>
 
 #include "runtime/files/files.h"
 
@@ -39,15 +38,12 @@ int64_t fileSizeOf(const std::string& path) {
 }
 
 std::string currentDirectory() {
-    std::vector<char> buffer(256);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            // The directory was removed under us; "./" still names it for relative lookups.
-            return "./";
-        }
-        buffer.resize(buffer.size() * 2);
+    std::error_code error;
+    std::string directory = std::filesystem::current_path(error).string();
+    if (error) {
+        // The directory was removed under us; "./" still names it for relative lookups.
+        return "./";
     }
-    std::string directory = buffer.data();
     if (directory.empty() || directory.back() != '/') {
         directory.push_back('/');
     }

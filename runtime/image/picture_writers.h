@@ -1,6 +1,6 @@
 #pragma once
 // The format writers behind saveImageFile. Each takes a 24-bit surface and a path, returns 1 on
-// success and 0 on failure; a file it created and could not finish is deleted again.
+// success and 0 on failure; the target is replaced whole or left as it was.
 #include <string>
 
 #include "runtime/image/surface.h"

@@ -1,6 +1,8 @@
 #include "runtime/store/pref_text.h"
 
+#include <charconv>
 #include <limits>
+#include <system_error>
 
 namespace {
 
@@ -98,19 +100,24 @@ int32_t prefValueAsInt(std::string_view value) {
         negative = value[at] == '-';
         ++at;
     }
-    // Magnitude up to one past INT32_MAX, enough to hold INT32_MIN's.
-    constexpr int64_t LIMIT = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t magnitude = 0;
-    for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
-        magnitude = magnitude * 10 + (value[at] - '0');
-        if (magnitude > LIMIT) {
-            magnitude = LIMIT;
-        }
+    // The digits as an unsigned magnitude: from_chars takes no "+" and, for an unsigned type,
+    // no "-", so a second sign reads no digit, as it does for "%d".
+    uint64_t magnitude = 0;
+    const char* first = value.data() + at;
+    const auto [end, error] = std::from_chars(first, value.data() + value.size(), magnitude);
+    if (end == first) {
+        return 0;
     }
+    if (error == std::errc::result_out_of_range) {
+        magnitude = std::numeric_limits<uint64_t>::max();
+    }
+    // Beyond 32 bits the value saturates at the nearest limit.
+    constexpr uint64_t LARGEST = std::numeric_limits<int32_t>::max();
     if (negative) {
-        return static_cast<int32_t>(-magnitude);
+        return magnitude > LARGEST ? std::numeric_limits<int32_t>::min()
+                                   : static_cast<int32_t>(-static_cast<int64_t>(magnitude));
     }
-    return magnitude >= LIMIT ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
+    return magnitude > LARGEST ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
 bool prefNamesMatch(std::string_view a, std::string_view b) {

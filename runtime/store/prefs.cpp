@@ -1,10 +1,12 @@
 // The one settings store of the process, kept as a list of entries between open and close.
 //
 // Only regular files are stores: a directory, FIFO or device under the settings name is
-// refused without remembering the path, so it is never read from nor written to. The file
-// stays open while the store is, and is rewritten in place at close when something changed.
-// Names are already UTF-8 on this platform, so a store that began with the UTF-8 mark keeps
-// the mark and compares names byte for byte like any other.
+// refused without remembering the path, so it is never read from nor written to. The file is
+// read whole at open and closed again; when something changed, the close writes the rebuilt
+// text to a new file beside it and renames that over it (ReplacingFile), so a failed write
+// never leaves a cut or empty settings file. Names are already UTF-8 on this platform, so a
+// store that began with the UTF-8 mark keeps the mark and compares names byte for byte like
+// any other.
 #include "runtime/store/prefs.h"
 
 #include <fcntl.h>
@@ -12,10 +14,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "runtime/files/replacing_file.h"
 #include "runtime/store/pref_text.h"
 
 namespace {
@@ -23,8 +27,10 @@ namespace {
 constexpr std::string_view UTF8_MARK = "\xEF\xBB\xBF";
 
 struct PrefStore {
-    int descriptor = -1;
-    std::optional<std::string> rememberedPath;
+    // The file the store was opened or created on; none while the store is empty.
+    std::optional<std::string> path;
+    // createPrefs: the file that replaces the old one at close, even when nothing was written.
+    std::unique_ptr<ReplacingFile> created;
     bool modified = false;
     bool readOnly = false;
     bool utf8 = false;
@@ -33,7 +39,7 @@ struct PrefStore {
     std::optional<size_t> currentGroup;
     std::optional<std::string> pendingGroup;
 
-    [[nodiscard]] bool usable() const { return descriptor >= 0 || rememberedPath.has_value(); }
+    [[nodiscard]] bool usable() const { return path.has_value(); }
 };
 
 PrefStore& store() {
@@ -41,7 +47,22 @@ PrefStore& store() {
     return instance;
 }
 
-int openRegular(const std::string& path, int flags) {
+// The read-only rule: a settings file whose owner has no write permission is read-only for
+// everyone, root included, whatever the process could do to it. (A file the process may not
+// write, another user's, is refused by ReplacingFile as well.)
+bool ownerMayWrite(const struct stat& info) { return (info.st_mode & S_IWUSR) != 0; }
+
+// True when the settings file at `path` may be written: it is missing (and gets created), or
+// it is a regular file that is not read-only.
+bool mayRewrite(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT;
+    }
+    return S_ISREG(info.st_mode) && ownerMayWrite(info);
+}
+
+int openForReadingOnly(const std::string& path) {
     // The system call would stop at an embedded zero byte and open some other name.
     if (path.find('\0') != std::string::npos) {
         errno = EINVAL;
@@ -49,7 +70,8 @@ int openRegular(const std::string& path, int flags) {
     }
     int descriptor;
     do {
-        descriptor = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+        // Non-blocking, so that a FIFO under the name cannot hang the open.
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
         return -1;
@@ -85,22 +107,6 @@ bool readWhole(int descriptor, std::string& text) {
     }
 }
 
-bool writeWhole(int descriptor, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put =
-            ::pwrite(descriptor, text.data() + done, text.size() - done, static_cast<off_t>(done));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
-
 // The range [first, end) of entries that belong to the selected group.
 std::pair<size_t, size_t> currentRange(const PrefStore& s) {
     const size_t first = s.currentGroup ? *s.currentGroup + 1 : 0;
@@ -122,22 +128,19 @@ PrefEntry* findKey(PrefStore& s, const std::string& key) {
     return nullptr;
 }
 
+// Errors have no one to go to: the caller of closePrefs expects no result. A failed write
+// leaves the old file as it was.
 void writeOut(PrefStore& s) {
-    if (s.readOnly) {
-        return;
-    }
-    if (s.descriptor < 0 && s.rememberedPath) {
-        s.descriptor = openRegular(*s.rememberedPath, O_RDWR | O_CREAT | O_TRUNC);
-    }
-    if (s.descriptor < 0) {
-        return;
-    }
     const std::string text = buildPrefText(s.entries, s.utf8);
-    // Errors have no one to go to: the caller of closePrefs expects no result, and a partly
-    // written file is still cut to the length that reached it.
-    if (writeWhole(s.descriptor, text)) {
-        (void)::ftruncate(s.descriptor, static_cast<off_t>(text.size()));
+    if (s.created != nullptr) {
+        (void)(s.created->write(text.data(), text.size()) && s.created->commit());
+        return;
     }
+    // The file may have changed since it was opened; the rule is applied to what is there now.
+    if (s.readOnly || !mayRewrite(*s.path)) {
+        return;
+    }
+    (void)replaceFileWith(*s.path, text.data(), text.size());
 }
 
 // Writes out a store still open when the process ends. Constructed after the store itself,
@@ -152,11 +155,8 @@ const ShutdownClose shutdownClose;
 
 void closePrefs() {
     PrefStore& s = store();
-    if (s.modified) {
+    if (s.usable() && (s.modified || s.created != nullptr)) {
         writeOut(s);
-    }
-    if (s.descriptor >= 0) {
-        ::close(s.descriptor);
     }
     s = PrefStore{};
 }
@@ -164,24 +164,23 @@ void closePrefs() {
 int openPrefs(const std::string& path) {
     closePrefs();
     PrefStore& s = store();
-    int descriptor = openRegular(path, O_RDWR);
-    if (descriptor < 0 && errno != EISDIR) {
-        descriptor = openRegular(path, O_RDONLY);
-        s.readOnly = descriptor >= 0;
-    }
+    const int descriptor = openForReadingOnly(path);
     if (descriptor < 0) {
         // Anything that exists but is not a regular file must never be created over.
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
-            s.rememberedPath = path;
+        if (errno != EISDIR && (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))) {
+            s.path = path;
         }
-        s.readOnly = false;
         return 0;
     }
-    s.descriptor = descriptor;
+    s.path = path;
+    struct stat info {};
+    s.readOnly = ::fstat(descriptor, &info) != 0 || !ownerMayWrite(info);
 
     std::string text;
-    if (readWhole(descriptor, text)) {
+    const bool whole = readWhole(descriptor, text);
+    ::close(descriptor);
+    if (whole) {
         std::string_view body = text;
         if (body.substr(0, UTF8_MARK.size()) == UTF8_MARK) {
             s.utf8 = true;
@@ -197,14 +196,18 @@ int openPrefs(const std::string& path) {
 
 int createPrefs(const std::string& path) {
     closePrefs();
-    const int descriptor = openRegular(path, O_RDWR | O_CREAT | O_TRUNC);
-    if (descriptor < 0) {
+    if (!mayRewrite(path)) {
         return 0;
     }
-    store().descriptor = descriptor;
+    auto file = std::make_unique<ReplacingFile>(path);
+    if (!file->isOpen()) {
+        return 0;
+    }
+    PrefStore& s = store();
+    s.path = path;
+    s.created = std::move(file);
     return 1;
 }
-
 int selectPrefGroup(const std::string& name) {
     PrefStore& s = store();
     if (!s.usable()) {

@@ -8,7 +8,8 @@
 #include "runtime/ui/controls.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
-#include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/virtual_key_map_internal.h"
+#include "runtime/ui/wheel_notches.h"
 
 #include "runtime/image/draw_target_internal.h"
 #include "runtime/image/image.h"
@@ -39,7 +40,7 @@ struct CanvasEventData {
 void releaseEventData(void* data) { delete static_cast<CanvasEventData*>(data); }
 
 // Shared by every canvas, as the wheel's remainder belongs to the wheel, not to one canvas.
-int wheelAccumulator = 0;
+WheelNotches wheelNotches;
 
 int buttonBits(Qt::MouseButtons buttons) {
     return ((buttons & Qt::LeftButton) ? 1 : 0) | ((buttons & Qt::RightButton) ? 2 : 0) |
@@ -159,9 +160,7 @@ public:
         }
     }
     void wheel(QWheelEvent* event) {
-        wheelAccumulator += event->angleDelta().y();
-        const int notches = wheelAccumulator / 120;
-        wheelAccumulator -= notches * 120;
+        const int notches = wheelNotches.take(event->angleDelta().y());
         if (notches == 0) return;
         CanvasEventData data = pointerData(event);
         data.wheelSteps = notches;
@@ -234,7 +233,7 @@ private:
 void CanvasControl::key(QKeyEvent* event, bool down) {
     CanvasEventData data;
     data.modifiers = modifierBits(event->modifiers());
-    data.virtualKey = virtualKeyOf(event->key());
+    data.virtualKey = virtualKeyOf(*event);
     post(down ? ControlEventKind::KeyDown : ControlEventKind::KeyUp, data);
     const QString typed = event->text();
     if (down && !typed.isEmpty() && typed.at(0).unicode() >= 32) {

@@ -6,6 +6,10 @@
 namespace EventCode {
 enum : int32_t {
     RawMouseWheel = 522,  // not posted: the wheel notification as fetched, see eventParam
+    // Not posted either: one of the program's menus closed (a pull-down or submenu of a menu bar,
+    // a popup menu, or the context menu a control shows by itself). The key that closed it, such
+    // as Escape, may still be down.
+    MenuClosed = 0x0212,
     Control = 13100,
     Menu = 13101,
     Activate = 13104,
@@ -23,6 +27,9 @@ enum : int32_t {
     CloseWindow = 13116,
     MoveWindow = 13117,
     SizeWindow = 13118,
+    // Posted by work on another thread (postEventFromAnyThread): its end and its progress.
+    TaskDone = 13119,
+    TaskProgress = 13120,
 };
 }
 
@@ -60,7 +67,7 @@ int windowMouseX(int number);
 int windowMouseY(int number);
 
 // Blocks until there is something to return: a queued runtime event (its code), or a platform
-// notification (a number below 13100; 522 for the wheel).
+// notification (a number below 13100; 522 for the wheel, 530 for a closed menu).
 int32_t waitEvent();
 // As waitEvent, waiting at most timeoutMs; 0 when nothing arrived.
 int32_t pollEvent(int timeoutMs);

@@ -6,6 +6,11 @@
 // wildcard means in the pattern lists callers pass. Qt's dialog does not change the current
 // directory; it is restored after the dialog all the same, since the settings file is named
 // without a folder.
+// The open dialog takes only existing files. Qt holds file names as UTF-8 text and shows each
+// byte of a name that is not valid UTF-8 as U+FFFD, from which the name cannot be rebuilt; a
+// chosen name with such a character is looked up in its folder and taken when exactly one entry
+// there shows as the same text. What Qt does not allow: browsing into a folder whose own name
+// is not valid UTF-8, and telling apart names that differ only in such bytes.
 #include "runtime/ui/requesters.h"
 
 #include "runtime/ui/file_dialog_args.h"
@@ -20,11 +25,55 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <optional>
+
 namespace {
 
 int rememberedPattern = -1;
 
-// A chosen name is returned as typed, existing or not, but its folder has to exist.
+// The one entry of the folder whose name Qt shows as `shown`, or nothing.
+std::optional<QByteArray> entryShownAs(const QByteArray& folder, const QString& shown) {
+    DIR* dir = opendir(folder.isEmpty() ? "." : folder.constData());
+    if (!dir) return std::nullopt;
+    std::optional<QByteArray> found;
+    int matches = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (QFile::decodeName(name) == shown) {
+            found = name;
+            ++matches;
+        }
+    }
+    closedir(dir);
+    return matches == 1 ? found : std::nullopt;
+}
+
+// The bytes of a path the dialog gives as text: its components as they are encoded, except
+// those holding U+FFFD, which are taken from the folder's entries where one matches.
+QByteArray nameBytesOf(const QString& path) {
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QByteArray bytes;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) bytes += '/';
+        const QString& part = parts[i];
+        // `bytes` holds the part's folder now.
+        std::optional<QByteArray> entry;
+        if (part.contains(QChar::ReplacementCharacter)) entry = entryShownAs(bytes, part);
+        bytes += entry ? *entry : QFile::encodeName(part);
+    }
+    return bytes;
+}
+
+bool existsAndIsNoFolder(const QByteArray& path) {
+    struct stat info {};
+    return stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// A chosen name is returned as typed, existing or not, but its folder has to exist; the open
+// dialog takes only existing files, also those Qt cannot name.
 class FileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
@@ -34,6 +83,12 @@ protected:
         const QStringList files = selectedFiles();
         if (!files.isEmpty()) {
             const QFileInfo chosen(files.first());
+            // Qt's own checks would not find it and call the file missing.
+            if (fileMode() == ExistingFile && !chosen.exists() &&
+                existsAndIsNoFolder(nameBytesOf(files.first()))) {
+                QDialog::accept();
+                return;
+            }
             if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
                 QMessageBox::warning(this, windowTitle(),
                                      tr("%1\nPath does not exist.\nCheck the path and try again.")
@@ -93,7 +148,7 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
 
     QStringList filters;
@@ -123,7 +178,7 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
         return {};
     }
     rememberedPattern = selectedIndex(dialog.selectedNameFilter(), filters, labels);
-    return QFile::encodeName(chosen.first()).toStdString();
+    return nameBytesOf(chosen.first()).toStdString();
 }
 
 }  // namespace

@@ -4,18 +4,23 @@
 // place. Format 15 is a list of local files (URLs that are all local files, at least one); a
 // drag that offers no registered format, or files that are not local, is refused, so nothing
 // is posted. Format 1 is plain text. The drop's data block lives until the next wait.
+// The file names are read from the list's raw bytes (file_uri.h), not from Qt's URLs, which
+// lose every name that is not valid UTF-8.
 #include "runtime/ui/control_record.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
+#include "runtime/files/file_uri.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -34,20 +39,21 @@ struct DropData {
 
 void releaseDropData(void* data) { delete static_cast<DropData*>(data); }
 
+const QString URI_LIST = QStringLiteral("text/uri-list");
+
 // The full paths of the dragged files, or false when the data is not a list of local files.
 bool localFiles(const QMimeData* mime, std::string* joined) {
-    if (!mime || !mime->hasUrls()) return false;
-    const QList<QUrl> urls = mime->urls();
-    if (urls.isEmpty()) return false;
-    std::string paths;
-    for (const QUrl& url : urls) {
-        if (!url.isLocalFile()) return false;
-        const QString path = url.toLocalFile();
-        if (path.isEmpty()) return false;
-        if (!paths.empty()) paths += '\n';
-        paths += path.toStdString();
+    if (!mime || !mime->hasFormat(URI_LIST)) return false;
+    const QByteArray list = mime->data(URI_LIST);
+    const std::optional<std::vector<std::string>> paths =
+        localPathsOfUriList(std::string_view(list.constData(), static_cast<size_t>(list.size())));
+    if (!paths) return false;
+    std::string all;
+    for (const std::string& path : *paths) {
+        if (!all.empty()) all += '\n';
+        all += path;
     }
-    *joined = std::move(paths);
+    *joined = std::move(all);
     return true;
 }
 

@@ -240,6 +240,17 @@ int isMenuItemChecked(int menu, int id) {
     return action && action->isChecked() ? 1 : 0;
 }
 
+bool menuBarWalked(const QWidget* widget) {
+    const auto* bar = qobject_cast<const QMenuBar*>(widget);
+    return bar && bar->activeAction() != nullptr;
+}
+
+int menuShown() {
+    if (!qApp) return 0;
+    if (qobject_cast<QMenu*>(QApplication::activePopupWidget())) return 1;
+    return menuBarWalked(QApplication::focusWidget()) ? 1 : 0;
+}
+
 void showPopupMenu(int menu, WindowHandle window) {
     MenuRecord* record = findMenu(menu);
     if (!record || !record->popup) return;

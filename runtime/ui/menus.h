@@ -27,3 +27,6 @@ int isMenuItemChecked(int menu, int id);
 // Menu event, a dismissal posts nothing.
 void showPopupMenu(int menu, WindowHandle window);
 void addShortcut(int window, uint32_t key, int id);
+// Nonzero while a menu of the program is shown (a pull-down, a submenu, a popup, a control's own
+// context menu) or the menu bar is walked with the keys: a key pressed now goes to that menu.
+int menuShown();

@@ -98,7 +98,7 @@ bool translateShortcut(QKeyEvent* event) {
     if (!active) return false;
     const int window = windowNumberOf(active);
     if (window < 0) return false;
-    const uint16_t key = virtualKeyFromQt(event->key(), event->modifiers());
+    const uint16_t key = virtualKeyOf(*event);
     if (key == 0) return false;
     const std::optional<int> id = tableOf(window).find(key, modifierFlags(event->modifiers()));
     if (!id) return false;

@@ -4,6 +4,9 @@
 // field) step the value, clamped to the range, and report kind 4 or 5 even when clamping left
 // it unchanged; the program then writes the text itself. Editing the text reports kind 768;
 // reading the state adopts the typed number when it is a valid integer inside the range.
+// Whenever the value changes otherwise (a step, setting the state, a range that clamps it) the
+// text is rewritten with it at once: left alone it would show a number the view no longer
+// uses, until the program's next write.
 // Qt reports text changes synchronously, so setting the text needs no flush of waiting input
 // (a flush would swallow the user's pending input unreported).
 #include "runtime/ui/control_record.h"
@@ -78,7 +81,7 @@ public:
     }
 
     void step(int delta) {
-        value_ = clamp(static_cast<long long>(value_) + delta);
+        setValue(clamp(static_cast<long long>(value_) + delta));
         post(delta > 0 ? ControlEventKind::Up : ControlEventKind::Down);
     }
 
@@ -101,7 +104,7 @@ public:
         return value_;
     }
     int setState(int32_t value) override {
-        value_ = clamp(value);
+        setValue(clamp(value));
         return 1;
     }
     int setText(const std::string& text) override {
@@ -123,11 +126,17 @@ public:
         else
             return 0;
         // A value left outside the new range would offset the view by more than it allows.
-        value_ = clamp(value_);
+        setValue(clamp(value_));
         return 1;
     }
 
 private:
+    void setValue(int32_t value) {
+        if (value == value_) return;
+        value_ = value;
+        if (text_) text_->setText(QString::number(value_));
+    }
+
     int32_t clamp(long long value) const {
         const long long low = std::min(minimum_, maximum_);
         const long long high = std::max(minimum_, maximum_);

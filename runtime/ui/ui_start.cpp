@@ -4,6 +4,7 @@
 #include "runtime/ui/control_record.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/posted_events_internal.h"
 #include "runtime/ui/wait_internal.h"
 #include "runtime/ui/window_internal.h"
 
@@ -66,11 +67,13 @@ int startUi(int argc, char** argv) {
     application = new QApplication(storedArgc, storedArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
     installInputRecorder();
+    startPostedEvents();
     return 1;
 }
 
 void stopUi() {
     if (!application) return;
+    stopPostedEvents();
     destroyControlsOf(-1);
     closeAllWindows();
     resetEventSystem();

@@ -9,12 +9,21 @@
 // - the wheel is recorded and eaten there, so no control scrolls by itself and the program's
 //   own handling of the wheel acts once; a canvas with the keyboard focus still gets it;
 // - paint requests from the window system (exposure) wake the loop; repaints the program asks
-//   for do not, so a held key steps once per repeat and not once per redraw.
+//   for do not, so a held key steps once per repeat and not once per redraw;
+// - a popup window of the program that hides (a menu of the bar, a popup menu, a control's own
+//   context menu), or the menu bar leaving its walk with the keys, wakes it with
+//   EventCode::MenuClosed: menus run inside Qt's dispatch, and without it the loop could not
+//   tell that the Escape it sees down has just closed one. It is handed out before anything
+//   else that waits, queued events included: the input that opened the menu (a right button
+//   press, say) is still waiting behind a menu that ran its own loop, and the key polling after
+//   it must already know.
 #include "runtime/ui/wait_internal.h"
 
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/virtual_key_map_internal.h"
+#include "runtime/ui/wheel_notches.h"
 #include "runtime/ui/window_internal.h"
 
 #include <QApplication>
@@ -40,6 +49,8 @@ struct Notification {
 // cannot pile up; the oldest go first.
 constexpr size_t MAX_NOTIFICATIONS = 256;
 std::deque<Notification> notifications;
+
+bool menuClosed = false;
 
 void record(int32_t number, int32_t param1, int32_t param2 = 0) {
     if (notifications.size() >= MAX_NOTIFICATIONS) notifications.pop_front();
@@ -102,27 +113,19 @@ bool recordMouse(QEvent* event) {
     return false;
 }
 
-// Fine-grained wheels (touchpads) send fractions of a notch; the loop moves a fixed distance
-// per wheel notification, so only whole notches are handed out and the rest is kept, until the
-// wheel turns the other way.
-int takeWholeNotches(int* accumulator, int delta) {
-    if ((*accumulator < 0 && delta > 0) || (*accumulator > 0 && delta < 0)) *accumulator = 0;
-    *accumulator += delta;
-    const int notches = *accumulator / 120;
-    *accumulator -= notches * 120;
-    return notches * 120;
-}
-
-int verticalRemainder = 0;
-int horizontalRemainder = 0;
+// The loop moves a fixed distance per wheel notification, so only whole notches are handed
+// out; the rest of a fine-grained wheel's movement waits for the next turn.
+WheelNotches verticalNotches;
+WheelNotches horizontalNotches;
 
 bool recordWheel(QWheelEvent* wheel) {
     const int32_t flags = pointerFlags(wheel->buttons(), wheel->modifiers());
     const QPoint delta = wheel->angleDelta();
-    if (const int whole = takeWholeNotches(&verticalRemainder, delta.y()))
-        record(EventCode::RawMouseWheel, wheelParam(whole, flags));
-    if (const int whole = takeWholeNotches(&horizontalRemainder, delta.x()))
-        record(PlatformNotification::HorizontalWheel, wheelParam(whole, flags));
+    if (const int whole = verticalNotches.take(delta.y()))
+        record(EventCode::RawMouseWheel, wheelParam(whole * WheelNotches::UNITS_PER_NOTCH, flags));
+    if (const int whole = horizontalNotches.take(delta.x()))
+        record(PlatformNotification::HorizontalWheel,
+               wheelParam(whole * WheelNotches::UNITS_PER_NOTCH, flags));
     // A canvas that holds the keyboard focus reports the wheel as one of its own events.
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus->property("pixelsieveCanvas").toBool()) {
@@ -134,9 +137,24 @@ bool recordWheel(QWheelEvent* wheel) {
     return true;
 }
 
+// A popup that hides is a menu closing. So is Escape reaching a menu bar walked with the keys
+// (after Alt): it ends the walk.
+void noteClosedMenu(const QWidget* widget, const QEvent* event) {
+    if (event->type() == QEvent::Hide) {
+        if (widget->isWindow() && widget->windowType() == Qt::Popup) menuClosed = true;
+    } else if (event->type() == QEvent::KeyPress) {
+        const bool escape = static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape && menuBarWalked(widget)) menuClosed = true;
+    }
+}
+
 class InputRecorder : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->isWidgetType()) {
+            noteClosedMenu(static_cast<QWidget*>(watched), event);
+            return false;
+        }
         if (!watched->isWindowType()) return false;
         const QEvent::Type type = event->type();
         switch (type) {
@@ -156,15 +174,15 @@ protected:
         switch (type) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
-            const int virtualKey = virtualKeyOf(key->key());
+            const int virtualKey = virtualKeyOf(*key);
             noteKeyPressed(virtualKey);
             record(PlatformNotification::KeyDown, virtualKey);
             return modalDepth() == 0 && translateShortcut(key);
         }
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
-            const int virtualKey = virtualKeyOf(key->key());
-            if (key->isAutoRepeat() || releaseIsAutoRepeat(virtualKey)) return false;
+            if (key->isAutoRepeat() || releaseIsAutoRepeat(key->nativeScanCode())) return false;
+            const int virtualKey = virtualKeyOf(*key);
             noteKeyReleased(virtualKey);
             record(PlatformNotification::KeyUp, virtualKey);
             return false;
@@ -184,6 +202,12 @@ protected:
 
 InputRecorder* recorder = nullptr;
 
+int32_t handOutMenuClosed() {
+    menuClosed = false;
+    setPlatformNotification(EventCode::MenuClosed, 0, 0);
+    return EventCode::MenuClosed;
+}
+
 int32_t handOutNotification() {
     const Notification next = notifications.front();
     notifications.pop_front();
@@ -193,6 +217,7 @@ int32_t handOutNotification() {
 
 // timeoutMs < 0 waits without limit.
 int32_t waitFor(int timeoutMs) {
+    if (menuClosed) return handOutMenuClosed();
     if (const int32_t code = takeQueuedEvent()) return code;
     if (!notifications.empty()) return handOutNotification();
     if (!qApp) return 0;
@@ -210,6 +235,7 @@ int32_t waitFor(int timeoutMs) {
             if (timeoutMs > 0) wake.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
+        if (menuClosed) return handOutMenuClosed();
         if (!notifications.empty()) return handOutNotification();
         if (!eventQueueEmpty()) return takeQueuedEvent();
         if (timeoutMs >= 0 && (timeoutMs == 0 || deadline.hasExpired())) return 0;
@@ -234,4 +260,7 @@ void removeInputRecorder() {
     recorder = nullptr;
 }
 
-void discardPlatformNotifications() { notifications.clear(); }
+void discardPlatformNotifications() {
+    notifications.clear();
+    menuClosed = false;
+}

@@ -32,6 +32,9 @@ int containerWindow();
 // The widget of a control (for tests), or null.
 QWidget* controlWidget(int control);
 
+// Whether the widget is a menu bar whose titles are being walked with the keys (after Alt).
+bool menuBarWalked(const QWidget* widget);
+
 // Shortcut translation, run by the wait loop for every key press before it is dispatched.
 // True when the press matched a shortcut of the active numbered window and was consumed.
 bool translateShortcut(QKeyEvent* event);

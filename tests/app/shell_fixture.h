@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
@@ -20,7 +21,7 @@
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/statusbar.h"
 #include "tests/support/modal_driver.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -62,12 +63,7 @@ protected:
 
     // Loads the bytes as a file, as a drop or the command line would.
     void load(const std::vector<uint8_t>& bytes, const std::string& name = "data.bin") {
-        LoadTargets targets;
-        targets.last_folder = &shell_state.last_folder;
-        targets.last_file_name = &shell_state.last_file_name;
-        targets.row_width = shell_state.row_width;
-        targets.row_scroll_bar = RowScrollBar;
-        ASSERT_TRUE(load_data_file(write_file(name, bytes), loaded_data, targets));
+        ASSERT_TRUE(load_and_show(write_file(name, bytes)));
     }
 
     // A pixel of the canvas's backing picture, as the screen shows it.

@@ -8,15 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "runtime/ui/controls.h"
-#include "runtime/ui/events.h"
 #include "tests/support/modal_driver.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int ROW_BAR = 1;
 
 class LoadDataFileTest : public ::testing::Test {
 protected:
@@ -24,14 +20,8 @@ protected:
         char pattern[] = "/tmp/pixelsieve-load.XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
-        ASSERT_NE(openWindow(0, 0, 0, 100, 100, "load", 0), 0);
-        ASSERT_NE(createScrollBar(ROW_BAR, 0, 0, 20, 100, 0, 32, 1, 1), 0);
-        targets_.last_folder = &folder_;
-        targets_.last_file_name = &name_;
-        targets_.row_scroll_bar = ROW_BAR;
     }
     void TearDown() override {
-        closeWindow(0);
         data_.release();
         fs::remove_all(dir_);
     }
@@ -40,55 +30,70 @@ protected:
         std::ofstream(p, std::ios::binary) << bytes;
         return p;
     }
-    // Loads and expects the one message box of a failure.
+    // Loads and expects the one message box of a failure, and the data as it was before.
     void expect_failure(const std::string& path, const std::string& title, const std::string& text) {
+        const std::string before =
+            data_.loaded() ? std::string(reinterpret_cast<const char*>(data_.bytes.get()), data_.len + 16)
+                           : "";
+        const int32_t len_before = data_.len;
         ModalDriver dialogs;
         dialogs.dismiss();
-        EXPECT_FALSE(load_data_file(path, data_, targets_));
+        const LoadResult result = load_data_file(path, data_);
+        EXPECT_FALSE(result.loaded);
+        EXPECT_EQ(result.folder, "");
+        EXPECT_EQ(result.name, "");
         ASSERT_EQ(dialogs.seen().size(), 1u) << path;
         EXPECT_EQ(dialogs.seen()[0].title, title);
         EXPECT_EQ(dialogs.seen()[0].text, text);
-        EXPECT_FALSE(data_.loaded());
-        EXPECT_EQ(data_.len, 0);
+        EXPECT_EQ(data_.len, len_before) << path;
+        const std::string after =
+            data_.loaded() ? std::string(reinterpret_cast<const char*>(data_.bytes.get()), data_.len + 16)
+                           : "";
+        EXPECT_EQ(after, before) << path;
     }
 
     fs::path dir_;
     DataBuffer data_;
-    std::string folder_ = "unchanged/";
-    std::string name_ = "unchanged";
-    LoadTargets targets_;
 };
 
-TEST_F(LoadDataFileTest, LoadsTheBytesFollowedBySixteenZerosAndSetsTheRange) {
+TEST_F(LoadDataFileTest, LoadsTheBytesFollowedBySixteenZerosAndTellsFolderAndName) {
     std::string bytes(1000, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + 1);
     const std::string p = write("thousand.bin", bytes);
-    targets_.row_width = 8;
-    ASSERT_TRUE(load_data_file(p, data_, targets_));
+    const LoadResult result = load_data_file(p, data_);
+    ASSERT_TRUE(result.loaded);
     ASSERT_EQ(data_.len, 1000);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data_.bytes.get()), 1000), bytes);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(data_.bytes[1000 + i], 0) << i;
-    EXPECT_EQ(controlAttribute(ROW_BAR, 2), 125);
-    EXPECT_EQ(folder_, dir_.string() + "/");
-    EXPECT_EQ(name_, "thousand.bin");
+    EXPECT_EQ(result.folder, dir_.string() + "/");
+    EXPECT_EQ(result.name, "thousand.bin");
 
-    // A second load replaces the first; the range follows the width.
-    targets_.row_width = 3;
-    ASSERT_TRUE(load_data_file(p, data_, targets_));
-    EXPECT_EQ(controlAttribute(ROW_BAR, 2), 333);
+    // A second load replaces the first.
+    ASSERT_TRUE(load_data_file(write("three.bin", "abc"), data_).loaded);
+    EXPECT_EQ(data_.len, 3);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data_.bytes.get()), 3 + 16),
+              std::string("abc") + std::string(16, '\0'));
 }
 
-TEST_F(LoadDataFileTest, FailuresShowTheirMessageAndLeaveNoData) {
-    const std::string empty = write("empty.bin", "");
-    expect_failure(empty, "File Read Error", "Unable to read:" + empty);
-    const std::string missing = (dir_ / "missing.bin").string();
-    expect_failure(missing, "File Error", "Unable to open:" + missing);
-    expect_failure(dir_.string(), "File Error", "Unable to open:" + dir_.string());
-    const std::string fifo = (dir_ / "fifo").string();
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    expect_failure(fifo, "File Error", "Unable to open:" + fifo);  // and no hang
-    EXPECT_EQ(folder_, "unchanged/");
-    EXPECT_EQ(name_, "unchanged");
+// With nothing loaded a failure leaves nothing loaded; with a file loaded it leaves that file.
+TEST_F(LoadDataFileTest, FailuresShowTheirMessageAndLeaveTheDataAsItWas) {
+    for (const bool loaded_before : {false, true}) {
+        SCOPED_TRACE(loaded_before ? "a file loaded before" : "nothing loaded before");
+        data_.release();
+        if (loaded_before) {
+            ASSERT_TRUE(load_data_file(write("shown.bin", "shown bytes"), data_).loaded);
+        }
+        const std::string empty = write("empty.bin", "");
+        expect_failure(empty, "File Read Error", "Unable to read:" + empty);
+        const std::string missing = (dir_ / "missing.bin").string();
+        expect_failure(missing, "File Error", "Unable to open:" + missing);
+        expect_failure(dir_.string(), "File Error", "Unable to open:" + dir_.string());
+        const std::string fifo = (dir_ / "fifo").string();
+        fs::remove(fifo);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        expect_failure(fifo, "File Error", "Unable to open:" + fifo);  // and no hang
+        EXPECT_EQ(data_.loaded(), loaded_before);
+    }
 }
 
 // Sparse files: refused from their size alone. Were they read, the test would take minutes and

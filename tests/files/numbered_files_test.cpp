@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,6 +29,22 @@ protected:
     void TearDown() override {
         closeAllFiles();
         TempDir::TearDown();
+    }
+    [[nodiscard]] int entryCount() const {
+        return static_cast<int>(
+            std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()));
+    }
+    // The one other file in the target's folder: where a created file's bytes wait for the close.
+    [[nodiscard]] std::string temporaryBeside(const std::string& target) const {
+        std::string found;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+            if (entry.path().string() != target) {
+                EXPECT_TRUE(found.empty()) << "more than one file beside " << target;
+                found = entry.path().string();
+            }
+        }
+        EXPECT_FALSE(found.empty()) << "no file beside " << target;
+        return found;
     }
 };
 
@@ -81,27 +102,31 @@ TEST_F(NumberedFiles, AskingForMoreThanTheFileHoldsGivesTheFile) {
     }
 }
 
-TEST_F(NumberedFiles, ReadingAfterWritingFlushesFirst) {
+TEST_F(NumberedFiles, ReadingAfterWritingFlushesFirstAndTheTargetWaitsForTheClose) {
     const std::string file = path("mixed.bin");
+    writeFile(file, "old");
     ASSERT_NE(createForWriting(0, file), 0);
     const std::string first = patternOf(3000);
     EXPECT_EQ(writeBlock(0, first.data(), 3000), 3000);
     char c = 0;
     EXPECT_EQ(readBlock(0, &c, 1), 0);  // at the end, but the buffer went out
-    EXPECT_EQ(contentsOf(file), first);
+    EXPECT_EQ(contentsOf(temporaryBeside(file)), first);
+    EXPECT_EQ(contentsOf(file), "old");
     writeOneByte(0, 'z');
     EXPECT_NE(closeFileNumber(0), 0);
     EXPECT_EQ(contentsOf(file), first + "z");
+    EXPECT_EQ(entryCount(), 1) << "the temporary file became the target";
 }
 
-// Data read ahead into the buffer but not delivered must not move the next write.
+// Data read ahead into the buffer but not delivered must not move the next write. Until the
+// close the bytes live in the file beside the target, so that is where another writer appends.
 TEST_F(NumberedFiles, WritingAfterReadingContinuesWhereTheReaderStopped) {
     const std::string file = path("rw.bin");
     ASSERT_NE(createForWriting(0, file), 0);
     writeBlock(0, "AB", 2);
     char c = 0;
     ASSERT_EQ(readBlock(0, &c, 1), 0);
-    std::ofstream(file, std::ios::binary | std::ios::app) << patternOf(6000);
+    std::ofstream(temporaryBeside(file), std::ios::binary | std::ios::app) << patternOf(6000);
 
     char head[10];
     ASSERT_EQ(readBlock(0, head, 10), 10);
@@ -124,21 +149,57 @@ TEST_F(NumberedFiles, LargeWritesGoStraightThroughInOrder) {
     EXPECT_EQ(contentsOf(file), "<" + block + ">");
 }
 
-TEST_F(NumberedFiles, CloseReportsBytesThatNeverReachedTheFile) {
-    struct stat info {};
-    if (::stat("/dev/full", &info) != 0) {
-        GTEST_SKIP() << "no /dev/full";
+// Runs `writes` on a file created over an old one, in a child whose files may not grow past
+// `limit` bytes. The child's exit code is 0 when the close reported the failure.
+template <typename Writes>
+void expectFailedCloseUnderLimit(const std::string& file, rlim_t limit, Writes writes) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap{limit, limit};
+        const bool limited = ::setrlimit(RLIMIT_FSIZE, &cap) == 0;
+        const bool created = createForWriting(0, file) != 0;
+        const bool written = writes();
+        ::_exit(limited && created && written && closeFileNumber(0) == 0 ? 0 : 1);
     }
-    ASSERT_NE(createForWriting(0, "/dev/full"), 0);
-    EXPECT_EQ(writeOneByte(0, 1), 1);  // buffered: the error cannot show yet
-    EXPECT_EQ(closeFileNumber(0), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
+}
 
-    // A failure during a flush in the middle of writing is remembered until the close.
-    ASSERT_NE(createForWriting(0, "/dev/full"), 0);
-    for (int i = 0; i < 5000; ++i) {
-        writeOneByte(0, i);
-    }
-    EXPECT_EQ(closeFileNumber(0), 0);
+// Whether the failure shows while bytes are buffered, in a flush along the way or in a direct
+// write, the close reports it, the old file keeps its bytes and nothing is left beside it.
+TEST_F(NumberedFiles, CloseReportsBytesThatNeverReachedTheFileAndKeepsTheOldOne) {
+    const std::string file = path("kept.bin");
+    const std::string old = patternOf(20000);
+    writeFile(file, old);
+    expectFailedCloseUnderLimit(file, 0, [] {
+        return writeOneByte(0, 1) == 1;  // buffered: the error cannot show yet
+    });
+    expectFailedCloseUnderLimit(file, 4096, [] {
+        for (int i = 0; i < 5000; ++i) {
+            writeOneByte(0, i);
+        }
+        return true;
+    });
+    expectFailedCloseUnderLimit(file, 4096, [] {
+        const std::string block = patternOf(10000);
+        return writeBlock(0, block.data(), 10000) == 4096;  // what the direct write managed
+    });
+    EXPECT_EQ(contentsOf(file), old);
+    EXPECT_EQ(entryCount(), 1);
+}
+
+TEST_F(NumberedFiles, CreatingRefusesWhatIsNotARegularFileWithoutOpeningIt) {
+    const std::string fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(createForWriting(0, fifo), 0);  // must neither block nor replace the FIFO
+    EXPECT_EQ(createForWriting(0, "/dev/null"), 0);
+    struct stat info {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(entryCount(), 1);
 }
 
 TEST_F(NumberedFiles, NumbersWithoutAFileDoNothing) {
@@ -169,6 +230,7 @@ TEST_F(NumberedFiles, ReopeningANumberOrShuttingDownFlushesThePreviousFile) {
     ASSERT_NE(createForWriting(5, path("c.bin")), 0);
     writeOneByte(5, 'c');
     EXPECT_EQ(contentsOf(path("a.bin")), "a");
+    EXPECT_FALSE(std::filesystem::exists(path("b.bin"))) << "a file appears only once it is complete";
     closeAllFiles();
     EXPECT_EQ(contentsOf(path("b.bin")), "b");
     EXPECT_EQ(contentsOf(path("c.bin")), "c");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -45,6 +46,11 @@ TEST_F(Paths, CurrentDirectoryEndsInASlash) {
     EXPECT_EQ(currentDirectory(), "/");
     ASSERT_EQ(::chdir(dir_.c_str()), 0);
     EXPECT_EQ(currentDirectory(), std::filesystem::canonical(dir_).string() + "/");
+    // A directory removed while it is the current one has no name left; "./" still reaches it.
+    ASSERT_EQ(::mkdir(path("gone").c_str(), 0700), 0);
+    ASSERT_EQ(::chdir(path("gone").c_str()), 0);
+    ASSERT_EQ(::rmdir(path("gone").c_str()), 0);
+    EXPECT_EQ(currentDirectory(), "./");
     ASSERT_EQ(::chdir(before), 0);
     ::free(before);
 }

@@ -264,17 +264,20 @@ int saveWithFileSizeLimit(int32_t format, const std::string& file, rlim_t limit)
     return WEXITSTATUS(status);
 }
 
-TEST_F(Encoders, AWriteThatFailsMidwayLeavesNoFile) {
+TEST_F(Encoders, AWriteThatFailsMidwayKeepsTheOldFile) {
     makePicture(0, 600, 512, true, 6);
     for (const int32_t format : {FORMAT_BMP, FORMAT_PNG}) {
         const std::string file = path(format == FORMAT_BMP ? "cut.bmp" : "cut.png");
-        // Over an existing file as well: it is replaced, so a failure must not leave a stump.
-        std::ofstream(file) << "old";
+        const std::string old(100000, 'o');
+        std::ofstream(file, std::ios::binary) << old;
         EXPECT_EQ(saveWithFileSizeLimit(format, file, 64 * 1024), 0) << format;
-        EXPECT_FALSE(fs::exists(file)) << format;
+        const std::vector<uint8_t> kept = readAll(file);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), old) << format;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << format;
         // The same save without the limit succeeds, so the limit is what failed it.
         EXPECT_EQ(saveWithFileSizeLimit(format, file, RLIM_INFINITY), 1) << format;
-        EXPECT_TRUE(fs::exists(file)) << format;
+        EXPECT_NE(readAll(file).size(), old.size()) << format;
+        fs::remove(file);
     }
 }
 

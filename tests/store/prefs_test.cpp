@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -27,6 +30,10 @@ protected:
     void TearDown() override {
         closePrefs();
         TempDir::TearDown();
+    }
+    [[nodiscard]] long entryCount() const {
+        return std::distance(std::filesystem::directory_iterator(dir_),
+                             std::filesystem::directory_iterator());
     }
     std::string ini_;
 };
@@ -81,7 +88,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"zero_byte_ends_line", std::string("[Options]\0zoom=6", 16), 6},
                     ReadCase{"saturates_up", "[Options]\r\nzoom=99999999999\r\n", MAX},
                     ReadCase{"saturates_down", "[Options]\r\nzoom=-99999999999\r\n", MIN},
-                    ReadCase{"most_negative", "[Options]\r\nzoom=-2147483648\r\n", MIN}));
+                    ReadCase{"most_negative", "[Options]\r\nzoom=-2147483648\r\n", MIN},
+                    ReadCase{"largest", "[Options]\r\nzoom=2147483647\r\n", MAX},
+                    ReadCase{"leading_zeros", "[Options]\r\nzoom=-0000000000002147483647\r\n", -MAX},
+                    ReadCase{"beyond_64_bits", "[Options]\r\nzoom=" + std::string(40, '9') + "\r\n", MAX},
+                    ReadCase{"second_sign", "[Options]\r\nzoom=+-5\r\n", 0},
+                    ReadCase{"blank_after_sign", "[Options]\r\nzoom=- 5\r\n", 0},
+                    ReadCase{"sign_alone", "[Options]\r\nzoom=-\r\n", 0}));
 
 TEST_F(Prefs, AFileWithoutGroupsHasNoOptions) {
     writeFile(ini_, "zoom=3\r\n");
@@ -104,9 +117,10 @@ TEST_F(Prefs, NothingOpenReadsDefaults) {
 // --- Writing -------------------------------------------------------------------------------
 
 TEST_F(Prefs, ExitSequenceWritesExactlyEightLines) {
-    writeFile(ini_, "; old\r\n[Other]\r\nk=1\r\n[Options]\r\nZoom=8\r\nExtra=1\r\n");
+    const std::string old = "; old\r\n[Other]\r\nk=1\r\n[Options]\r\nZoom=8\r\nExtra=1\r\n";
+    writeFile(ini_, old);
     ASSERT_NE(createPrefs(ini_), 0);
-    EXPECT_EQ(contentsOf(ini_), "");
+    EXPECT_EQ(contentsOf(ini_), old) << "the old file stays until the new one is complete";
     EXPECT_EQ(selectPrefGroup("Options"), 0);
     writePrefInt("Zoom", 1);
     writePrefInt("Multi", 0);
@@ -258,22 +272,101 @@ void asUnprivileged(Check check) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-TEST_F(Prefs, AReadOnlyFileIsReadButNeverWritten) {
+// Also, run as root, a file of another user that its owner may write: the folder being open to
+// all must not let the new file be renamed over it.
+TEST_F(Prefs, AFileTheProcessMayNotWriteIsReadButNeverWritten) {
     const std::string original = "[Options]\nzoom=2\n";
     writeFile(ini_, original);
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
-    ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
-    const std::string ini = ini_;
-    asUnprivileged([&ini] {
-        if (openPrefs(ini) == 0 || selectPrefGroup("Options") != 1) {
-            return false;
+    std::vector<std::string> files = {ini_};
+    if (::geteuid() == 0) {
+        files.push_back(path("others.ini"));
+        writeFile(files.back(), original);
+        ASSERT_EQ(::chmod(files.back().c_str(), 0644), 0);
+    }
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    asUnprivileged([&files] {
+        bool ok = true;
+        for (const std::string& file : files) {
+            if (openPrefs(file) == 0 || selectPrefGroup("Options") != 1) {
+                return false;
+            }
+            ok = ok && readPrefInt("zoom", 0) == 2;
+            writePrefInt("zoom", 5);
+            closePrefs();
+            ok = ok && createPrefs(file) == 0;
         }
-        const bool read = readPrefInt("zoom", 0) == 2;
-        writePrefInt("zoom", 5);
-        closePrefs();
-        return read;
+        return ok;
     });
+    for (const std::string& file : files) {
+        EXPECT_EQ(contentsOf(file), original) << file;
+    }
+    EXPECT_EQ(entryCount(), static_cast<long>(files.size()));
+}
+
+// Read-only is the owner's write permission, whoever runs the program: root, too, leaves such
+// a file alone, both when a store read from it changed and when the exit replaces it.
+struct ModeCase {
+    mode_t mode;
+    bool rewritten;
+};
+
+std::ostream& operator<<(std::ostream& out, const ModeCase& c) {
+    return out << std::oct << c.mode << std::dec << (c.rewritten ? " rewritten" : " read-only");
+}
+
+class PrefsMode : public Prefs, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(PrefsMode, TheOwnersWritePermissionDecides) {
+    const std::string original = "[Options]\nzoom=2\n";
+    const std::string updated = "[Options]\r\nzoom = 5\r\n";
+    writeFile(ini_, original);
+    ASSERT_EQ(::chmod(ini_.c_str(), GetParam().mode), 0);
+
+    ASSERT_NE(openPrefs(ini_), 0);
+    ASSERT_EQ(selectPrefGroup("Options"), 1);
+    EXPECT_EQ(readPrefInt("zoom", 0), 2);
+    writePrefInt("zoom", 5);
+    closePrefs();
+    EXPECT_EQ(contentsOf(ini_), GetParam().rewritten ? updated : original);
+
+    EXPECT_EQ(createPrefs(ini_) != 0, GetParam().rewritten);
+    writePrefInt("k", 1);
+    closePrefs();
+    EXPECT_EQ(contentsOf(ini_), GetParam().rewritten ? "k = 1\r\n" : original);
+
+    struct stat info {};
+    ASSERT_EQ(::stat(ini_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, GetParam().mode);
+    EXPECT_EQ(entryCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PrefsMode,
+                         testing::Values(ModeCase{0444, false}, ModeCase{0400, false}, ModeCase{0464, false},
+                                         ModeCase{0466, false}, ModeCase{0644, true}, ModeCase{0600, true},
+                                         ModeCase{0640, true}));
+
+// A rewrite that fails part-way (here at a file-size limit) keeps the old file whole.
+TEST_F(Prefs, AFailedRewriteKeepsTheOldFile) {
+    const std::string original = "[Options]\r\nZoom = 1\r\n; " + std::string(100, 'c') + "\r\n";
+    writeFile(ini_, original);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        openPrefs(ini_);
+        selectPrefGroup("Options");
+        writePrefInt("Zoom", 4);
+        closePrefs();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(contentsOf(ini_), original);
+    EXPECT_EQ(entryCount(), 1);
 }
 
 TEST_F(Prefs, AStoreStillOpenAtExitIsWritten) {

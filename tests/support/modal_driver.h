@@ -78,6 +78,10 @@ public:
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
         });
     }
+    // Leaves the next dialog alone: one that closes by itself once its work is done.
+    void wait() {
+        steps_.push_back([](QWidget*) {});
+    }
     // Closes whatever dialog comes next without an answer: OK of a message box, Cancel of others.
     void dismiss() {
         steps_.push_back([](QWidget* w) {

@@ -1,4 +1,4 @@
-#include "data/number_entry.h"
+#include "data/entry/number_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -173,7 +173,28 @@ TEST_F(ControlsTest, NumberFieldArrowsStepClampAndAlwaysPost) {
     EXPECT_EQ(takeAll(), (std::vector<QueuedEvent>{{EventCode::Control, 7, 4},
                                                    {EventCode::Control, 7, 5}}))
         << "the up event at the limit, then the two down steps as one";
-    EXPECT_EQ(parts.text->text(), "") << "the text is the program's to write";
+    EXPECT_EQ(parts.text->text(), "2") << "the text follows each step at once";
+}
+
+// The program writes the text after the field's own events; a value changed from elsewhere (a
+// narrower range, setting the state) rewrites it at once, or it would show a number the value
+// no longer is.
+TEST_F(ControlsTest, NumberFieldTextFollowsEveryChangeOfTheValue) {
+    ASSERT_NE(createSpinField(7, 100, 100, 80, 20, -8, 8), 0);
+    const SpinParts parts = spinParts(7);
+    EXPECT_EQ(parts.text->text(), "") << "no text until the value first changes";
+    setControlState(7, 6);
+    EXPECT_EQ(parts.text->text(), "6");
+    setControlAttribute(7, 2, 2);
+    EXPECT_EQ(controlState(7), 2);
+    EXPECT_EQ(parts.text->text(), "2") << "clamped by the narrower range";
+    setControlAttribute(7, 1, -2);
+    setControlState(7, -100);
+    EXPECT_EQ(parts.text->text(), "-2");
+    setControlText(7, "-02");
+    setControlAttribute(7, 2, 9);
+    EXPECT_EQ(parts.text->text(), "-02") << "a range that keeps the value leaves the text";
+    EXPECT_TRUE(eventQueueEmpty()) << "none of these is the user's";
 }
 
 TEST_F(ControlsTest, NumberFieldAdoptsOnlyValidTypedNumbersInRange) {

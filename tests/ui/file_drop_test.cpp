@@ -84,4 +84,34 @@ TEST_F(FileDrops, OnlyAllowedActionsAreOfferedAndReRegisteringReplacesThem) {
     EXPECT_EQ(drops, 1) << "the three accepted drops of the same control coalesce";
 }
 
+// Qt's URLs would turn these bytes into U+FFFD; the names must arrive as the bytes they are,
+// whether the source escaped them or not.
+TEST_F(FileDrops, NamesThatAreNotUtf8ArriveByteForByte) {
+    QMimeData escaped;
+    escaped.setData("text/uri-list", "file:///data/sprite%FF%FE.bin\r\nfile:///data/plain.bin\r\n");
+    EXPECT_EQ(dragAndDrop(canvas, &escaped, Qt::CopyAction), Qt::CopyAction);
+    ASSERT_EQ(waitEvent(), EventCode::DropOnControl);
+    EXPECT_EQ(droppedFiles(), "/data/sprite\xff\xfe.bin\n/data/plain.bin");
+
+    // Bytes left unescaped, handed over as a platform's drop hands them (QMimeData::setData
+    // would already have parsed them into URLs).
+    class PlatformUriList : public QMimeData {
+    public:
+        explicit PlatformUriList(QByteArray bytes) : bytes_(std::move(bytes)) {}
+        QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+    protected:
+        QVariant retrieveData(const QString& type, QMetaType) const override {
+            return type == QStringLiteral("text/uri-list") ? QVariant(bytes_) : QVariant();
+        }
+
+    private:
+        QByteArray bytes_;
+    };
+    PlatformUriList raw("file:///data/latin1-\xe9t\xe9.bin\r\n");
+    EXPECT_EQ(dragAndDrop(canvas, &raw, Qt::CopyAction), Qt::CopyAction);
+    ASSERT_EQ(waitEvent(), EventCode::DropOnControl);
+    EXPECT_EQ(droppedFiles(), "/data/latin1-\xe9t\xe9.bin");
+}
+
 }  // namespace

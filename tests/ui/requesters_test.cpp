@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 TEST(PatternListTest, PairsUpToTheFirstEmptyPart) {
@@ -284,9 +286,17 @@ TEST_F(FileDialogTest, ExistingFileIsReturnedWithoutAQuestion) {
     EXPECT_EQ(script.closedUnanswered(), 0);
 }
 
-TEST_F(FileDialogTest, OpenDialogTakesANewNameButNotAMissingFolder) {
+// Closes the file dialog that is active again once the message box in front of it has gone.
+void acceptAndThenRejectTheDialogBehind(QWidget* box) {
+    static_cast<QDialog*>(box)->accept();
+    QTimer::singleShot(50, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+}
+
+TEST_F(FileDialogTest, OpenDialogTakesOnlyExistingFiles) {
     QString folderShown, nameShown;
-    bool warned = false;
+    QStringList warnings;
     ModalScript script;
     script
         .then([&](QWidget* w) {
@@ -296,25 +306,71 @@ TEST_F(FileDialogTest, OpenDialogTakesANewNameButNotAMissingFolder) {
             QTest::keyClick(nameField(w), Qt::Key_Return);
         })
         .then([&](QWidget* w) {
+            // The file does not exist: the dialog says so and stays.
+            if (auto* box = qobject_cast<QMessageBox*>(w)) warnings << box->text();
+            acceptAndThenRejectTheDialogBehind(w);
+        })
+        .then([&](QWidget* w) {
             nameField(w)->setText(folder_.filePath("missing/x.bin"));
             QTest::keyClick(nameField(w), Qt::Key_Return);
         })
         .then([&](QWidget* w) {
-            // The folder does not exist: the dialog says so and stays.
-            warned = qobject_cast<QMessageBox*>(w) != nullptr;
-            static_cast<QDialog*>(w)->accept();
-            QTimer::singleShot(50, [] {
-                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
-            });
+            if (auto* box = qobject_cast<QMessageBox*>(w)) warnings << box->text();
+            acceptAndThenRejectTheDialogBehind(w);
+        })
+        .then([&](QWidget* w) {
+            nameField(w)->setText("old.png");
+            QTest::keyClick(nameField(w), Qt::Key_Return);
         });
     // A wildcard as the name part: the folder opens with an empty name field.
-    EXPECT_EQ(openFileDialog("Please choose file to load", path("*.bin"), "All files (*.*)|*.*", 0),
-              path("not-yet.bin"));
+    EXPECT_EQ(openFileDialog("Please choose file to load", path("*.bin"), "All files (*.*)|*.*", 0), "");
     EXPECT_EQ(folderShown, QDir(folder_.path()).absolutePath());
     EXPECT_EQ(nameShown, "");
     EXPECT_EQ(openFileDialog("Please choose file to load", path(""), "All files (*.*)|*.*", 0), "");
-    EXPECT_TRUE(warned);
     EXPECT_EQ(selectedPatternIndex(), -1);
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_TRUE(warnings[0].contains("not-yet.bin")) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[1].contains("missing")) << warnings[1].toStdString();
+    EXPECT_EQ(openFileDialog("Please choose file to load", path(""), "All files (*.*)|*.*", 0),
+              path("old.png"));
+    EXPECT_EQ(script.closedUnanswered(), 0);
+}
+
+// Qt shows each byte of a name that is not valid UTF-8 as U+FFFD. Chosen by that text, the file
+// is found by its folder's entries; two names that show alike cannot be told apart.
+TEST_F(FileDialogTest, FileWhoseNameIsNotUtf8CanBeChosen) {
+    const std::string folder = path("");
+    const std::string odd = folder + "sprite\xff.bin";
+    { std::ofstream(odd) << "x"; }
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(odd));
+    ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
+    auto choose = [&](QWidget* w) {
+        nameField(w)->setText(shown);
+        QTest::keyClick(nameField(w), Qt::Key_Return);
+    };
+    {
+        ModalScript script;
+        script.then(choose);
+        EXPECT_EQ(openFileDialog("Please choose file to load", folder, "All files (*.*)|*.*", 0), odd);
+        EXPECT_EQ(script.closedUnanswered(), 0);
+    }
+    {
+        ModalScript script;
+        script.then(choose);
+        EXPECT_EQ(saveFileDialog("save", folder, "Binary file (*.bin)|*.bin", 0), odd)
+            << "the file saved over";
+    }
+    { std::ofstream(folder + "sprite\xfe.bin") << "y"; }
+    {
+        bool refused = false;
+        ModalScript script;
+        script.then(choose).then([&](QWidget* w) {
+            refused = qobject_cast<QMessageBox*>(w) != nullptr;
+            acceptAndThenRejectTheDialogBehind(w);
+        });
+        EXPECT_EQ(openFileDialog("Please choose file to load", folder, "All files (*.*)|*.*", 0), "");
+        EXPECT_TRUE(refused) << "two names show as the same text";
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 TEST(ByteTables, ReverseMirrorsTheBitsAndNibbleSwapsTheHalves) {
     build_byte_tables();

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "runtime/image/image.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 enum class LayoutDrawer { Spans, BoxPerBit };
 

@@ -8,7 +8,7 @@
 
 #include "runtime/image/image.h"
 #include "tests/view/layout_drawing.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 

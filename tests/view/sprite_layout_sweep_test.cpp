@@ -9,8 +9,8 @@
 
 #include "runtime/image/image.h"
 #include "tests/view/layout_drawing.h"
-#include "view/bit_line.h"
-#include "view/sprite_layout.h"
+#include "view/layout/bit_line.h"
+#include "view/layout/sprite_layout.h"
 
 namespace {
 

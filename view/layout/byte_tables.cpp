@@ -1,8 +1,8 @@
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 #include <string>
 
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 
 uint8_t reverse_table[256];
 uint8_t nibble_table[256];

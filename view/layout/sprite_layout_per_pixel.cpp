@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "runtime/image/image.h"
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 void draw_sprite_layout_per_pixel(const SpriteLayoutInput& in) {
     fillBox(0, 0, VIEW_WIDTH, VIEW_HEIGHT, COLOUR_CLEAR_BIT);

@@ -1,4 +1,4 @@
-#include "runtime/ui/text.h"
+#include "runtime/text/text.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,8 @@
-#include "view/bit_line.h"
+#include "view/layout/bit_line.h"
 
 #include <cstring>
 
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

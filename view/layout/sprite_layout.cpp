@@ -8,7 +8,7 @@
 // line at x = 8 x W x zoom from the first row whose last byte is blue down to the bottom. At
 // zoom 8 the blocks are 7 x 7 (8 x 8 when blue) in 8 x 8 cells, which leaves the last line and
 // column of each cell black unless the cell is blue.
-#include "view/sprite_layout.h"
+#include "view/layout/sprite_layout.h"
 
 #include <algorithm>
 #include <array>
@@ -17,7 +17,7 @@
 #include <optional>
 
 #include "runtime/image/image.h"
-#include "view/bit_line.h"
+#include "view/layout/bit_line.h"
 
 namespace {
 

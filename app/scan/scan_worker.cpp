@@ -1,0 +1,75 @@
+#include "app/scan/scan_worker.h"
+
+#include <utility>
+
+#include "analysis/scan_job.h"
+
+namespace {
+
+constexpr uint32_t TICKET_LIMIT = 0x7FFFFFFF;
+
+int thousandths_of(uint64_t done, uint64_t total) {
+    if (total == 0 || done >= total) {
+        return 1000;
+    }
+    return static_cast<int>(done * 1000 / total);
+}
+
+}  // namespace
+
+ScanWorker::ScanWorker(Finished finished, Progress progress)
+    : finished_(std::move(finished)), progress_callback_(std::move(progress)) {}
+
+ScanWorker::~ScanWorker() { stop(); }
+
+uint32_t ScanWorker::start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads) {
+    stop();
+    last_ticket_ = last_ticket_ >= TICKET_LIMIT ? 1 : last_ticket_ + 1;
+    ticket_ = last_ticket_;
+    cancel_.store(false);
+    done_.store(false);
+    progress_.store(0);
+    result_.clear();
+    thread_ = std::thread(&ScanWorker::run, this, bytes, options, threads, ticket_);
+    return ticket_;
+}
+
+void ScanWorker::stop() {
+    if (!thread_.joinable()) {
+        return;
+    }
+    cancel_.store(true);
+    thread_.join();
+    result_.clear();
+    result_.shrink_to_fit();
+}
+
+std::optional<std::vector<PictureRegion>> ScanWorker::take() {
+    if (!done()) {
+        return std::nullopt;
+    }
+    thread_.join();
+    return std::exchange(result_, {});
+}
+
+void ScanWorker::run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket) {
+    int reported = -1;
+    const auto on_progress = [&](uint64_t done, uint64_t total) {
+        const int now = thousandths_of(done, total);
+        progress_.store(now, std::memory_order_relaxed);
+        if (now != reported && report_progress_.load(std::memory_order_relaxed) && progress_callback_) {
+            reported = now;
+            progress_callback_(ticket, now);
+        }
+    };
+    ScanJobResult job = run_scan_job(bytes, options, threads, on_progress, cancel_);
+    if (job.cancelled) {
+        return;
+    }
+    result_ = std::move(job.regions);
+    progress_.store(1000, std::memory_order_relaxed);
+    done_.store(true, std::memory_order_release);
+    if (finished_) {
+        finished_(ticket);
+    }
+}

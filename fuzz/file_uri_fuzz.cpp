@@ -1,0 +1,6 @@
+#include "fuzz/file_uri_property.h"
+#include "fuzz/fuzz_entry.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return abortOnFailure(check_file_uri(data, size));
+}
