@@ -357,7 +357,9 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     auto drawn = [&](int w) {
         if (horizontal < DRAWN_MIN && repeated_rows(bytes.data() + start, n, w) + horizontal < DRAWN_MIN)
             return false;
-        return isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
+        // Each isolated row of ink has blank rows on both sides, so isolated rows are at most
+        // twice the blank rows: with under an eighth of the bytes zero they stay below the bar.
+        return traits.nonzero * 8 > n * 7 || isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
     };
     for (int proposal : best) {
         if (proposal == 0 || !drawn(proposal)) continue;
