@@ -337,11 +337,11 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         }
     };
     for (int w = 1; w <= small; ++w) offer_counts(w, hi[w - 1] - lo[w - 1]);
-    // Wider widths only where the window already looks drawn: agreement at a small width, or
-    // neighbouring pixels that agree as in shapes. Elsewhere (code, compressed data) this is the
-    // bulk of the work and is skipped.
+    // Wider widths only where neighbouring pixels agree as in shapes: pictures that wide are
+    // icons and drawings, never thin glyphs. Elsewhere (code, tables, compressed data) this is
+    // the bulk of the work and is skipped.
     const double horizontal = traits.horizontal_agreement(n);
-    if (top > small && (best[0] != 0 || horizontal >= WIDE_TRIGGER)) {
+    if (top > small && horizontal >= WIDE_TRIGGER) {
         std::vector<uint32_t> sums(static_cast<size_t>(top), 0);
         for (uint64_t k = 0; k < kind.cells; ++k) {
             const uint32_t* d = view.all_widths(cell + k);
