@@ -68,10 +68,15 @@ __attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differe
     }
     for (int w0 = 1; w0 <= max_width; w0 += 8) {
         __m512i sum = _mm512_setzero_si512();
-        for (int k = 0; k < 8; ++k) {
+        const int words = w0 > SAMPLED_FROM_WIDTH ? 2 : 8;  // groups start at 1 + 8j
+        for (int k = 0; k < words; ++k) {
             const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell + 8 * k + w0));
             const __m512i lanes = _mm512_shuffle_epi8(_mm512_maskz_broadcast_i32x4(0xFFFF, bytes16), shuffle);
             sum = _mm512_add_epi64(sum, _mm512_popcnt_epi64(_mm512_xor_si512(lanes, own[k])));
+        }
+        if (words == 2) {
+            sum = _mm512_add_epi64(sum, sum);
+            sum = _mm512_add_epi64(sum, sum);
         }
         const int take = std::min(8, max_width - w0 + 1);
         alignas(64) uint64_t lane_counts[8];
@@ -104,8 +109,10 @@ PIXELSIEVE_BIT_CLONES void count_shifted_differences(const uint8_t* cell, size_t
         for (int w = 1; w <= max_width; ++w) {
             const uint8_t* other = cell + w;
             uint32_t d = 0;
-            for (int k = 0; k < 8; ++k)
+            const int words = w > SAMPLED_FROM_WIDTH ? 2 : 8;
+            for (int k = 0; k < words; ++k)
                 d += static_cast<uint32_t>(__builtin_popcountll(own[k] ^ load64(other + 8 * k)));
+            if (words == 2) d *= 4;
             out[w - 1] = base[w - 1] + d;
         }
         return;

@@ -24,11 +24,16 @@ const std::array<uint64_t, 256>& spread_table() {
 }  // namespace
 
 double column_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
-    if (width < 1 || begin >= bytes.size()) return 0;
+    return column_agreement_detail(bytes, begin, length, width).score;
+}
+
+ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
+                                        int width) {
+    if (width < 1 || begin >= bytes.size()) return {};
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);
     const uint64_t rows = length / w;
-    if (rows < 2) return 0;
+    if (rows < 2) return {};
     const uint8_t* data = bytes.data() + begin;
     const auto& spread = spread_table();
 
@@ -52,21 +57,43 @@ double column_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t
     flush();
 
     const uint64_t pair_rows = rows - 1;
-    const uint64_t differing = count_differing_bits(data, data + w, pair_rows * w);
+    // Differing bits per byte column, in one pass over the pairs.
+    std::vector<uint64_t> column_differing(w, 0);
+    for (uint64_t r = 0; r < pair_rows; ++r) {
+        const uint8_t* upper = data + r * w;
+        for (uint64_t j = 0; j < w; ++j)
+            column_differing[j] +=
+                static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(upper[j] ^ upper[j + w])));
+    }
     const double m = static_cast<double>(pair_rows);
-    double expected = 0;
     const uint8_t* first_row = data;
     const uint8_t* last_row = data + (rows - 1) * w;
-    for (uint64_t j = 0; j < w; ++j)
+    double pairs_all = 0, agreeing_all = 0, expected_all = 0;
+    double weakest = 1;
+    bool any_column = false;
+    for (uint64_t j = 0; j < w; ++j) {
+        double expected = 0, ink = 0;
         for (int k = 0; k < 8; ++k) {
             const uint64_t all = ones[j * 8 + static_cast<uint64_t>(k)];
+            ink += static_cast<double>(all);
             const double upper = static_cast<double>(all - ((last_row[j] >> k) & 1)) / m;
             const double lower = static_cast<double>(all - ((first_row[j] >> k) & 1)) / m;
             expected += upper * lower + (1 - upper) * (1 - lower);
         }
-    expected *= m;
-    const double pairs = m * 8.0 * static_cast<double>(w);
-    const double agreeing = pairs - static_cast<double>(differing);
-    if (pairs - expected < 1e-9) return 0;
-    return std::max(0.0, (agreeing - expected) / (pairs - expected));
+        expected *= m;
+        const double pairs = 8.0 * m;
+        const double agreeing = pairs - static_cast<double>(column_differing[j]);
+        pairs_all += pairs;
+        agreeing_all += agreeing;
+        expected_all += expected;
+        if (ink * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
+            weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
+            any_column = true;
+        }
+    }
+    ColumnAgreement result;
+    if (pairs_all - expected_all >= 1e-9)
+        result.score = std::max(0.0, (agreeing_all - expected_all) / (pairs_all - expected_all));
+    result.weakest_byte_column = any_column ? weakest : 0;
+    return result;
 }

@@ -39,7 +39,7 @@ ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& op
             size_t mine;
             {
                 std::lock_guard<std::mutex> hold(lock);
-                if (stop || next >= pieces) return;
+                if (stop || cancel.load() || next >= pieces) return;
                 mine = next++;
             }
             ScanOptions piece = options;
@@ -55,6 +55,7 @@ ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& op
         }
     };
 
+    if (cancel.load()) return {{}, total > 0};
     if (progress) progress(0, total);
     const int workers = std::clamp(threads, 1, 64);
     std::vector<std::thread> pool;

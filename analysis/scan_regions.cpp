@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "analysis/bit_count.h"
 #include "analysis/column_agreement.h"
@@ -39,11 +40,15 @@ constexpr uint64_t LARGEST_WINDOW = 24;
 // A cell between kept cells of its width, this many cells away at most, keeps the width.
 constexpr uint64_t BRIDGE_CELLS = 32;
 // Context each block computes around its own cells so that every answer inside is complete.
-constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + 4;
+// A cell's width yields to a divisor that labels as many cells this close.
+constexpr uint64_t SMOOTH_CELLS = 16;
+// ... provided the cell's own rows agree at the divisor at least this share as well.
+constexpr double SMOOTH_OWN_RATIO = 0.8;
+constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + SMOOTH_CELLS + 4;
 
 // The column agreement a window needs: ACCEPT_BASE for tall windows, more when each column has
 // few rows to judge by (noise reaches higher there).
-constexpr double ACCEPT_BASE = 0.2;
+constexpr double ACCEPT_BASE = 0.17;
 constexpr double ACCEPT_SPREAD = 1.2;
 // The agreement of a cell's own bytes (kappa against the window's density) that makes it strong.
 constexpr double CELL_MIN = 0.12;
@@ -51,10 +56,16 @@ constexpr double DRAWN_MIN = 0.5;
 constexpr double ISOLATED_MAX = 0.3;
 // Windows whose non-zero bytes are at least this share printable ASCII are text.
 constexpr double TEXT_SHARE = 0.8;
+// Widths up to this are measured for every cell; wider ones only for windows that look drawn.
+constexpr int SMALL_WIDTHS = 16;
+// The horizontal agreement that makes a window worth measuring at the wider widths.
+constexpr double WIDE_TRIGGER = 0.3;
+// Every inked byte column of an accepted window must agree at least this well on its own.
+constexpr double BYTE_COLUMN_MIN = 0.1;
 // A window whose best proposal checks below this share of the bar is rejected at once.
 constexpr double REJECT_SHARE = 0.6;
 // The bytes of a window that row prediction looks at when it chooses between widths.
-constexpr uint64_t PREDICTION_SAMPLE = 512;
+constexpr uint64_t PREDICTION_SAMPLE = 384;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
 
@@ -132,36 +143,40 @@ struct ByteTraits {
 class CellView {
 public:
     CellView(std::span<const uint8_t> bytes, uint64_t first, uint64_t count, int max_width)
-        : bytes_(bytes), first_(first), count_(count), max_width_(max_width) {
-        const size_t w = static_cast<size_t>(max_width);
+        : bytes_(bytes),
+          first_(first),
+          count_(count),
+          max_width_(max_width),
+          small_(std::min(max_width, SMALL_WIDTHS)) {
+        const size_t w = static_cast<size_t>(small_);
         diff_prefix_.assign((count_ + 1) * w, 0);
         ones_prefix_.assign(count_ + 1, 0);
         blank_.assign(count_, false);
         traits_.assign(count_ + 1, {});
+        all_widths_.assign(count_ * static_cast<size_t>(max_width_), 0);
+        all_widths_done_.assign(count_, false);
         for (uint64_t k = 0; k < count_; ++k) {
-            const uint64_t start = (first_ + k) * CELL;
             const uint64_t n = cell_length(first_ + k);
-            const uint8_t* cell = bytes_.data() + start;
+            const uint8_t* cell = bytes_.data() + (first_ + k) * CELL;
             ones_prefix_[k + 1] = ones_prefix_[k] + (n ? count_bits(cell, n) : 0);
             blank_[k] = n == 0 || std::all_of(cell, cell + n, [&](uint8_t b) { return b == cell[0]; });
             traits_[k + 1] = traits_[k];
             traits_[k + 1].add(cell, n);
-            uint32_t* row = &diff_prefix_[(k + 1) * w];
-            const uint32_t* before = &diff_prefix_[k * w];
-            if (n == 0) {
-                std::copy(before, before + w, row);
-            } else if (start + n + w + 16 <= bytes_.size()) {
-                count_shifted_differences(cell, n, max_width_, before, row);
-            } else {
-                for (size_t i = 0; i < w; ++i) {
-                    const uint64_t shift = i + 1;
-                    const uint64_t pairs =
-                        start + shift >= bytes_.size() ? 0 : std::min(n, bytes_.size() - start - shift);
-                    row[i] = before[i] + static_cast<uint32_t>(
-                                             pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
-                }
-            }
+            differences(first_ + k, small_, &diff_prefix_[k * w], &diff_prefix_[(k + 1) * w]);
         }
+    }
+
+    // The differing bits of one cell for every width (no running sum), computed on first use:
+    // only windows that look promising at the small widths ask for them.
+    const uint32_t* all_widths(uint64_t cell) {
+        const uint64_t k = cell - first_;
+        uint32_t* out = &all_widths_[k * static_cast<size_t>(max_width_)];
+        if (!all_widths_done_[k]) {
+            static const std::vector<uint32_t> zeros(MAX_ROW_WIDTH, 0);
+            differences(cell, max_width_, zeros.data(), out);
+            all_widths_done_[k] = true;
+        }
+        return out;
     }
 
     uint64_t first() const { return first_; }
@@ -177,8 +192,9 @@ public:
     uint64_t ones(uint64_t cell, uint64_t cells) const {
         return ones_prefix_[cell - first_ + cells] - ones_prefix_[cell - first_];
     }
+    // Over `cells` cells from `cell`, for widths up to small_widths().
     uint64_t differing(uint64_t cell, uint64_t cells, int width) const {
-        const size_t w = static_cast<size_t>(max_width_);
+        const size_t w = static_cast<size_t>(small_);
         const size_t i = static_cast<size_t>(width - 1);
         return diff_prefix_[(cell - first_ + cells) * w + i] - diff_prefix_[(cell - first_) * w + i];
     }
@@ -193,16 +209,40 @@ public:
         return traits_[cell - first_ + cells].minus(traits_[cell - first_]);
     }
     uint64_t data_size() const { return bytes_.size(); }
-    // The running sums of differing bits before `cell`, one entry per width.
+    // The running sums of differing bits before `cell`, one entry per width up to small_widths().
     const uint32_t* differing_row(uint64_t cell) const {
-        return &diff_prefix_[(cell - first_) * static_cast<size_t>(max_width_)];
+        return &diff_prefix_[(cell - first_) * static_cast<size_t>(small_)];
     }
+    int small_widths() const { return small_; }
 
 private:
+    void differences(uint64_t cell_index, int widths, const uint32_t* before, uint32_t* row) const {
+        const uint64_t start = cell_index * CELL;
+        const uint64_t n = cell_length(cell_index);
+        const uint8_t* cell = bytes_.data() + start;
+        const size_t w = static_cast<size_t>(widths);
+        if (n == 0) {
+            std::copy(before, before + w, row);
+        } else if (start + n + w + 16 <= bytes_.size()) {
+            count_shifted_differences(cell, n, widths, before, row);
+        } else {
+            for (size_t i = 0; i < w; ++i) {
+                const uint64_t shift = i + 1;
+                const uint64_t pairs =
+                    start + shift >= bytes_.size() ? 0 : std::min(n, bytes_.size() - start - shift);
+                row[i] = before[i] +
+                         static_cast<uint32_t>(pairs ? count_differing_bits(cell, cell + shift, pairs) : 0);
+            }
+        }
+    }
+
     std::span<const uint8_t> bytes_;
     uint64_t first_, count_;
     int max_width_;
-    std::vector<uint32_t> diff_prefix_;
+    int small_;
+    std::vector<uint32_t> diff_prefix_;  // running sums, widths 1..small_
+    std::vector<uint32_t> all_widths_;   // per cell, widths 1..max_width_, filled on demand
+    std::vector<bool> all_widths_done_;
     std::vector<uint64_t> ones_prefix_;
     std::vector<bool> blank_;
     std::vector<ByteTraits> traits_;  // running sums before each cell
@@ -218,7 +258,12 @@ double repeated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t rows = n / w;
     if (rows < 2) return 0;
     uint64_t same = 0;
-    for (uint64_t r = 1; r < rows; ++r) same += std::memcmp(data + r * w, data + (r - 1) * w, w) == 0;
+    for (uint64_t r = 1; r < rows; ++r) {
+        const uint8_t* row = data + r * w;
+        uint64_t j = 0;
+        while (j < w && row[j] == row[j - w]) ++j;
+        same += j == w;
+    }
     return static_cast<double>(same) / static_cast<double>(rows - 1);
 }
 
@@ -228,7 +273,10 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     const uint64_t rows = n / w;
     auto inked = [&](uint64_t r) {
-        return std::any_of(data + r * w, data + (r + 1) * w, [](uint8_t b) { return b != 0; });
+        const uint8_t* row = data + r * w;
+        uint8_t any = 0;
+        for (uint64_t j = 0; j < w; ++j) any |= row[j];
+        return any != 0;
     };
     uint64_t ink = 0, isolated = 0;
     bool above = false, here = rows > 0 && inked(0);
@@ -245,8 +293,8 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
 }
 
 // The window's verdict: the width of its accepted proposal, or width 0.
-Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_t cell,
-                   const WindowKind& kind, int max_width, double min_score) {
+Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell, const WindowKind& kind,
+                   int max_width, double min_score, std::unordered_map<uint64_t, double>& predictions) {
     const uint64_t start = cell * CELL;
     uint64_t n = 0;
     for (uint64_t k = 0; k < kind.cells; ++k) n += view.cell_length(cell + k);
@@ -275,44 +323,54 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
         best[k] = w;
         fewest[k] = d;
     };
+    // First the small widths, from the running sums (the hot loop: every window passes here).
+    const int small = std::min(top, view.small_widths());
     const uint32_t* lo = view.differing_row(cell);
     const uint32_t* hi = view.differing_row(cell + kind.cells);
-    if (inside) {
-        // Whole windows: every width has n pairs, so counts compare directly (the hot loop).
-        const uint32_t ceiling = static_cast<uint32_t>(std::min(limit, 4e9));
-        uint32_t third = ceiling;
-        for (int w = 1; w <= top; ++w) {
-            const uint32_t d = hi[w - 1] - lo[w - 1];
-            if (d < third) {
-                offer(w, static_cast<double>(d));
-                third = static_cast<uint32_t>(std::min(fewest[2], 4e9));
-            }
-        }
-    } else {
-        for (int w = 1; w <= top; ++w) {
+    auto offer_counts = [&](int w, uint32_t d) {
+        if (inside) {
+            offer(w, static_cast<double>(d));
+        } else {
             const uint64_t pairs = view.pairs(start, n, w);
-            if (pairs == 0) continue;
-            offer(w, static_cast<double>(hi[w - 1] - lo[w - 1]) * static_cast<double>(n) /
-                         static_cast<double>(pairs));
+            if (pairs > 0)
+                offer(w, static_cast<double>(d) * static_cast<double>(n) / static_cast<double>(pairs));
         }
+    };
+    for (int w = 1; w <= small; ++w) offer_counts(w, hi[w - 1] - lo[w - 1]);
+    // Wider widths only where neighbouring pixels agree as in shapes: pictures that wide are
+    // icons and drawings, never thin glyphs. Elsewhere (code, tables, compressed data) this is
+    // the bulk of the work and is skipped.
+    const double horizontal = traits.horizontal_agreement(n);
+    if (top > small && horizontal >= WIDE_TRIGGER) {
+        std::vector<uint32_t> sums(static_cast<size_t>(top), 0);
+        for (uint64_t k = 0; k < kind.cells; ++k) {
+            const uint32_t* d = view.all_widths(cell + k);
+            for (int w = small + 1; w <= top; ++w) sums[static_cast<size_t>(w - 1)] += d[w - 1];
+        }
+        for (int w = small + 1; w <= top; ++w) offer_counts(w, sums[static_cast<size_t>(w - 1)]);
     }
     if (best[0] == 0) return {};
 
     // The proposals must pass the column check; a passing proposal's divisors that pass too are
     // weighed against it by row prediction, the measure that ranks a picture's own width first.
     std::vector<std::pair<int, double>> accepted;
-    const double horizontal = traits.horizontal_agreement(n);
     auto drawn = [&](int w) {
-        return repeated_rows(bytes.data() + start, n, w) + horizontal >= DRAWN_MIN &&
-               isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
+        if (horizontal < DRAWN_MIN && repeated_rows(bytes.data() + start, n, w) + horizontal < DRAWN_MIN)
+            return false;
+        // Each isolated row of ink has blank rows on both sides, so isolated rows are at most
+        // twice the blank rows: with under an eighth of the bytes zero they stay below the bar.
+        return traits.nonzero * 8 > n * 7 || isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
     };
     for (int proposal : best) {
         if (proposal == 0 || !drawn(proposal)) continue;
-        const double score = column_agreement(bytes, start, n, proposal);
+        const ColumnAgreement check = column_agreement_detail(bytes, start, n, proposal);
+        const double score = check.score;
         // Tables and padding agree by their columns alone: when the best proposal checks far
         // below the bar, the weaker ones are not worth checking.
         if (proposal == best[0] && score < REJECT_SHARE * acceptance(n, proposal)) return {};
-        if (score >= acceptance(n, proposal) && score >= min_score) accepted.push_back({proposal, score});
+        if (score >= acceptance(n, proposal) && score >= min_score &&
+            check.weakest_byte_column >= BYTE_COLUMN_MIN)
+            accepted.push_back({proposal, score});
     }
     if (accepted.empty()) return {};
     std::sort(accepted.begin(), accepted.end(),
@@ -323,8 +381,10 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
             std::any_of(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == d; }))
             continue;
         if (!drawn(d)) continue;
-        const double score = column_agreement(bytes, start, n, d);
-        if (score >= acceptance(n, d) && score >= min_score) accepted.push_back({d, score});
+        const ColumnAgreement check = column_agreement_detail(bytes, start, n, d);
+        if (check.score >= acceptance(n, d) && check.score >= min_score &&
+            check.weakest_byte_column >= BYTE_COLUMN_MIN)
+            accepted.push_back({d, check.score});
     }
     // Row prediction decides only between the leader and its accepted divisors: the case where
     // the column check cannot tell a picture's width from its multiples.
@@ -337,8 +397,15 @@ Label judge_window(std::span<const uint8_t> bytes, const CellView& view, uint64_
     std::vector<double> predicted(accepted.size());
     // Prediction settles the width within a few hundred rows; more only costs time.
     const uint64_t sample = std::min<uint64_t>(n, PREDICTION_SAMPLE);
-    for (size_t i = 0; i < accepted.size(); ++i)
-        predicted[i] = row_prediction_score(bytes, start, sample, accepted[i].first);
+    for (size_t i = 0; i < accepted.size(); ++i) {
+        // Windows of several sizes start at the same cell and ask the same question.
+        const uint64_t key =
+            (start * (PREDICTION_SAMPLE + 1) + sample) * 256 + static_cast<uint64_t>(accepted[i].first);
+        const auto known = predictions.find(key);
+        predicted[i] = known != predictions.end()
+                           ? known->second
+                           : predictions[key] = row_prediction_score(bytes, start, sample, accepted[i].first);
+    }
     size_t pick = 0;
     for (size_t i = 1; i < accepted.size(); ++i)
         if (predicted[i] > predicted[pick]) pick = i;
@@ -401,11 +468,13 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     const uint64_t total_cells = (bytes.size() + CELL - 1) / CELL;
     const uint64_t view_lo = lo > MARGIN_CELLS ? lo - MARGIN_CELLS : 0;
     const uint64_t view_hi = std::min(total_cells, hi + MARGIN_CELLS);
-    const CellView view(bytes, view_lo, view_hi - view_lo, max_width);
+    CellView view(bytes, view_lo, view_hi - view_lo, max_width);
+    std::unordered_map<uint64_t, double> predictions;
 
     // Labels for the cells within reach of [lo, hi): from every window covering them.
-    const uint64_t label_lo = lo > BRIDGE_CELLS + 2 ? lo - BRIDGE_CELLS - 2 : 0;
-    const uint64_t label_hi = std::min(total_cells, hi + BRIDGE_CELLS + 2);
+    const uint64_t label_reach = BRIDGE_CELLS + SMOOTH_CELLS + 2;
+    const uint64_t label_lo = lo > label_reach ? lo - label_reach : 0;
+    const uint64_t label_hi = std::min(total_cells, hi + label_reach);
     std::vector<Label> label(label_hi - label_lo);
     for (const WindowKind& kind : WINDOW_KINDS) {
         // Window starts are multiples of the kind's step, so that every block sees the same windows.
@@ -413,11 +482,47 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         first -= first % kind.step;
         for (uint64_t cell = first; cell < label_hi; cell += kind.step) {
             if (!view.holds(cell, kind.cells)) continue;
-            const Label verdict = judge_window(bytes, view, cell, kind, max_width, min_score);
+            const Label verdict = judge_window(bytes, view, cell, kind, max_width, min_score, predictions);
             if (verdict.width == 0) continue;
             for (uint64_t c = std::max(cell, label_lo); c < std::min(cell + kind.cells, label_hi); ++c)
                 if (verdict.score > label[c - label_lo].score) label[c - label_lo] = verdict;
         }
+    }
+
+    // A run of glyphs or an icon part where lines repeat exactly can favour a multiple of the
+    // width around it (two rows side by side look alike too); such a cell takes the divisor that
+    // labels at least as many cells nearby, so one picture keeps one width.
+    {
+        std::vector<Label> smoothed(label);
+        for (uint64_t c = label_lo + SMOOTH_CELLS; c + SMOOTH_CELLS < label_hi; ++c) {
+            const int w = label[c - label_lo].width;
+            if (w < 2) continue;
+            std::vector<int> count(static_cast<size_t>(w) + 1, 0);
+            for (uint64_t k = c - SMOOTH_CELLS; k <= c + SMOOTH_CELLS; ++k) {
+                const int other = label[k - label_lo].width;
+                if (other >= 1 && other <= w && w % other == 0) ++count[static_cast<size_t>(other)];
+            }
+            int pick = w;
+            for (int d = 1; d < w; ++d)
+                if (w % d == 0 && count[static_cast<size_t>(d)] >= count[static_cast<size_t>(w)] &&
+                    count[static_cast<size_t>(d)] > count[static_cast<size_t>(pick == w ? 0 : pick)])
+                    pick = d;
+            // Only where the cell's own rows bear the divisor out: an icon's cells beside
+            // glyph-like neighbours keep the icon's width.
+            if (pick != w && w <= view.small_widths()) {
+                const double density = label[c - label_lo].density;
+                auto own = [&](int width) {
+                    const uint64_t pairs = view.pairs(c * CELL, view.cell_length(c), width);
+                    const double spread = 2 * density * (1 - density);
+                    if (pairs == 0 || spread <= 0) return 0.0;
+                    return 1 - static_cast<double>(view.differing(c, 1, width)) /
+                                   (8.0 * static_cast<double>(pairs) * spread);
+                };
+                if (own(pick) < SMOOTH_OWN_RATIO * own(w)) pick = w;
+            }
+            smoothed[c - label_lo].width = pick;
+        }
+        label.swap(smoothed);
     }
 
     // Strong cells: their own bytes agree at the label's width.

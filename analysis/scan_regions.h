@@ -7,8 +7,12 @@
 // it shows rows of W bytes whose bits agree with the row below far more than each bit column's
 // own density predicts. Measuring against the columns' densities (rather than the overall
 // density) is what keeps tables of fixed-size records, runs of one repeated byte and repeated
-// padding instructions out: their columns are constant or random, so they add nothing. Regions
-// are the runs of cells that share a width, trimmed to the rows that carry the picture.
+// padding instructions out: their columns are constant or random, so they add nothing. A window
+// must also look drawn: not text, rows that repeat or pixels that agree with their neighbours in
+// the row, every inked byte column agreeing on its own, few lone rows of ink among blank ones.
+// Regions are the runs of cells that share a width, trimmed to the rows that carry the picture.
+// Tables of slowly changing numbers can still pass at their record width: whole libraries give
+// a few regions per 256 KiB, their code sections about one in 2 MiB.
 //
 // The score of a region is the best column agreement (column_agreement.h; kappa's scale: 0 = no
 // structure, 1 = every row equals the one above) that any window behind its cells reached at the

@@ -163,7 +163,7 @@ void jump_to_picture(bool forward) {
     }
     const int64_t first_byte = display_offset();
     const PictureRegion* region = !found.ready ? nullptr
-                                  : forward    ? next_region(found.list, first_byte)
+                                  : forward    ? next_region(found.list, first_byte, shell_state.row_width)
                                                : previous_region(found.list, first_byte);
     if (region == nullptr) {
         messageBox(title,

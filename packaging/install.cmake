@@ -47,8 +47,7 @@ function(pixelsieve_install_program target)
 endfunction()
 
 pixelsieve_install_program(pixelsieve)
-# The command-line companion: enable this line once the pixelsieve-cli target exists.
-# pixelsieve_install_program(pixelsieve-cli)
+pixelsieve_install_program(pixelsieve-cli)
 
 # Icons: the scalable drawing, and PNGs for the hicolor sizes. 16 and 32 come from a variant
 # without gaps between the bits, which would blur into grey at those sizes.

@@ -10,9 +10,11 @@ TopLeft top_left_for(int64_t offset, int32_t width) {
     return TopLeft{static_cast<int32_t>(at / w), static_cast<int32_t>(at % w)};
 }
 
-const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset) {
-    const auto after = std::find_if(regions.begin(), regions.end(), [offset](const PictureRegion& r) {
-        return static_cast<int64_t>(r.start) > offset;
+const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
+                                 int32_t shown_width) {
+    const auto after = std::find_if(regions.begin(), regions.end(), [=](const PictureRegion& r) {
+        const auto start = static_cast<int64_t>(r.start);
+        return start > offset || (start == offset && r.width != shown_width);
     });
     return after == regions.end() ? nullptr : &*after;
 }

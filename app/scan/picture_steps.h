@@ -22,9 +22,12 @@ struct TopLeft {
 [[nodiscard]] TopLeft top_left_for(int64_t offset, int32_t width);
 
 // Regions in file order, as the scan gives them. The next region is the first that starts after
-// `offset`; the previous one the last that starts before it, so from inside a region "previous"
-// goes back to its start. Null when there is none.
-[[nodiscard]] const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset);
+// `offset`, or at it while the view shows another width than the region's (`shown_width`): a
+// file opens at its first byte, and a picture that starts there must be reachable too. The
+// previous one is the last that starts before `offset`, so from inside a region "previous" goes
+// back to its start. Null when there is none.
+[[nodiscard]] const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
+                                               int32_t shown_width);
 [[nodiscard]] const PictureRegion* previous_region(const std::vector<PictureRegion>& regions, int64_t offset);
 
 // Width suggestions look at this much data from the first byte shown (less at the end).

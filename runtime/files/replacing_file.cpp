@@ -167,12 +167,13 @@ bool ReplacingFile::write(const void* source, size_t count) {
     return true;
 }
 
-bool ReplacingFile::commit() {
+bool ReplacingFile::commit(Durability durability) {
     if (descriptor_ < 0 || failed_) {
         abandon();
         return false;
     }
-    if (::fsync(descriptor_) != 0) {
+    const bool onDisk = durability == Durability::OnDisk;
+    if (onDisk && ::fsync(descriptor_) != 0) {
         fail("cannot flush " + final_path_, errno);
         abandon();
         return false;
@@ -191,6 +192,9 @@ bool ReplacingFile::commit() {
         return false;
     }
     temporary_path_.clear();
+    if (!onDisk) {
+        return true;
+    }
     // The rename itself reaches the disk with the folder's next flush; ask for it now so that
     // a power cut right after a reported success keeps the new file.
     const std::string folder = folderOf(final_path_).empty() ? "." : folderOf(final_path_);

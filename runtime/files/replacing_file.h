@@ -35,9 +35,16 @@ public:
     [[nodiscard]] int descriptor() const { return descriptor_; }
     // Appends all bytes. Once a write failed, every later write and the commit fail too.
     [[nodiscard]] bool write(const void* source, size_t count);
-    // Flushes to the disk, closes and renames over the target. True only when all succeeded;
-    // on false the temporary file is gone and the target is as it was.
-    [[nodiscard]] bool commit();
+    // How far commit goes before it reports success.
+    enum class Durability {
+        OnDisk,   // the bytes and the rename have reached the disk: a power cut right after keeps them
+        Written,  // the kernel has them and writes them back in its own time, as cp does; a power
+                  // cut soon after may lose the new file, and it costs no wait for the disk
+    };
+    // Flushes to the disk (with OnDisk), closes and renames over the target. True only when all
+    // succeeded; on false the temporary file is gone and the target is as it was. Write and
+    // close errors are caught either way.
+    [[nodiscard]] bool commit(Durability durability = Durability::OnDisk);
     // Drops the temporary file; the target is as it was.
     void abandon();
     // Marks the file as failed (a write through `descriptor()` went wrong), so `commit` refuses.

@@ -17,6 +17,9 @@
 
 namespace {
 
+// The installed desktop entry's name without ".desktop" (packaging/).
+constexpr const char* DESKTOP_ENTRY_ID = "io.github.pixelsieve.Pixelsieve";
+
 // QApplication keeps references to argc and argv for its whole life.
 int storedArgc = 0;
 std::vector<std::string> storedArguments;
@@ -66,6 +69,8 @@ int startUi(int argc, char** argv) {
 
     application = new QApplication(storedArgc, storedArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
+    // Wayland compositors match a window to its menu entry (icon, name) by this id alone.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DESKTOP_ENTRY_ID));
     installInputRecorder();
     startPostedEvents();
     return 1;

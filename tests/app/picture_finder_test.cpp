@@ -275,6 +275,29 @@ TEST_F(PictureFinderTest, NextAndPreviousLandExactlyOnEveryRegionInTurn) {
     expect_view_at(regions.front().start, regions.front().width);
 }
 
+// The first byte shown is a picture's first byte, but at another width: a console font opened as
+// it is, where the view opens at byte 0 and width 1. Next picture sets the picture's width there;
+// pressed again, it goes on.
+TEST_F(PictureFinderTest, NextPictureTakesAPictureAtTheFirstByteShown) {
+    const std::vector<uint8_t> font = embedded::gunzip_file(embedded::WIDE_FONT);
+    ASSERT_FALSE(font.empty());
+    open(font, "font.psf");
+    const std::vector<PictureRegion> regions = regions_of(font);
+    ASSERT_GE(regions.size(), 2u);
+    const PictureRegion& first = regions.front();
+    ASSERT_NE(first.width, 1);
+    show_from(static_cast<int32_t>(first.start));
+
+    next_after_scan();
+    expect_view_at(first.start, first.width);
+    ModalDriver dialogs;
+    command(CmdNextPicture);
+    expect_view_at(regions[1].start, regions[1].width);
+    command(CmdPreviousPicture);
+    expect_view_at(first.start, first.width);
+    EXPECT_TRUE(dialogs.seen().empty());
+}
+
 TEST_F(PictureFinderTest, NextPictureWithoutDataSaysThereIsNone) {
     ModalDriver dialogs;
     dialogs.dismiss();
@@ -304,7 +327,7 @@ TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) 
     command(CmdNextPicture);
     EXPECT_TRUE(dialogs.seen().empty()) << "the regions were there already";
     const std::vector<PictureRegion> regions = regions_of(bytes);
-    const PictureRegion* next = next_region(regions, 5);
+    const PictureRegion* next = next_region(regions, 5, 1);
     ASSERT_NE(next, nullptr);
     expect_view_at(next->start, next->width);
 }

@@ -105,6 +105,26 @@ TEST_F(ReplacingFileTest, AbandonedOrFailedWriteLeavesTheOldTargetByteForByte) {
     EXPECT_EQ(entryCount(), 1);
 }
 
+TEST_F(ReplacingFileTest, CommitWithoutWaitingForTheDiskStillReplacesWholeOrNotAtAll) {
+    const std::string target = path("quick.bin");
+    writeFile(target, "old");
+    {
+        ReplacingFile file(target);
+        ASSERT_TRUE(file.write("new bytes", 9));
+        ASSERT_TRUE(file.commit(ReplacingFile::Durability::Written)) << file.error();
+    }
+    EXPECT_EQ(contentsOf(target), "new bytes");
+    {
+        ReplacingFile file(target);
+        ASSERT_TRUE(file.write("more", 4));
+        file.abandon();
+        EXPECT_FALSE(file.write("x", 1));
+        EXPECT_FALSE(file.commit(ReplacingFile::Durability::Written));
+    }
+    EXPECT_EQ(contentsOf(target), "new bytes");
+    EXPECT_EQ(entryCount(), 1);
+}
+
 // The rename needs only the folder's permission, so the file's own protection must be checked:
 // an ordinary user may not replace a write-protected file in a folder open to all.
 TEST_F(ReplacingFileTest, AWriteProtectedTargetIsRefusedToAnOrdinaryUser) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/cli_arguments_property.h"
 #include "fuzz/file_layer_property.h"
 #include "fuzz/file_uri_property.h"
 #include "fuzz/number_entry_property.h"
@@ -28,6 +29,7 @@ struct Check {
 };
 
 const Check CHECKS[] = {
+    {"cli_arguments", check_cli_arguments},
     {"file_layer", check_file_layer},
     {"file_uri", check_file_uri},
     {"number_entry", check_number_entry},

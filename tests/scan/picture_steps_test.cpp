@@ -43,18 +43,25 @@ TEST(RegionStepTest, NextStartsAfterAndPreviousBeforeTheFirstByteShown) {
     const auto start_of = [](const PictureRegion* r) {
         return r == nullptr ? -1 : static_cast<int64_t>(r->start);
     };
-    EXPECT_EQ(start_of(next_region(regions, -5)), 100);
-    EXPECT_EQ(start_of(next_region(regions, 99)), 100);
-    EXPECT_EQ(start_of(next_region(regions, 100)), 500) << "from a region's start: the one after";
-    EXPECT_EQ(start_of(next_region(regions, 150)), 500);
-    EXPECT_EQ(start_of(next_region(regions, 900)), -1);
-    EXPECT_EQ(start_of(next_region(regions, 5000)), -1);
+    EXPECT_EQ(start_of(next_region(regions, -5, 1)), 100);
+    EXPECT_EQ(start_of(next_region(regions, 99, 2)), 100);
+    EXPECT_EQ(start_of(next_region(regions, 100, 2)), 500) << "from a region's start: the one after";
+    EXPECT_EQ(start_of(next_region(regions, 150, 1)), 500);
+    EXPECT_EQ(start_of(next_region(regions, 900, 3)), -1);
+    EXPECT_EQ(start_of(next_region(regions, 5000, 1)), -1);
+    // At a region's first byte but not at its width (a file opens at byte 0, width 1): that
+    // region is the next one; once shown at its width, the one after.
+    EXPECT_EQ(start_of(next_region(regions, 100, 1)), 100);
+    EXPECT_EQ(start_of(next_region(regions, 900, 1)), 900);
+    const std::vector<PictureRegion> from_zero = {{0, 64, 2, 0.9}, {64, 128, 1, 0.8}};
+    EXPECT_EQ(start_of(next_region(from_zero, 0, 1)), 0);
+    EXPECT_EQ(start_of(next_region(from_zero, 0, 2)), 64);
     EXPECT_EQ(start_of(previous_region(regions, 5000)), 900);
     EXPECT_EQ(start_of(previous_region(regions, 900)), 500);
     EXPECT_EQ(start_of(previous_region(regions, 150)), 100) << "from inside a region: its start";
     EXPECT_EQ(start_of(previous_region(regions, 100)), -1);
     EXPECT_EQ(start_of(previous_region(regions, -3)), -1);
-    EXPECT_EQ(next_region({}, 0), nullptr);
+    EXPECT_EQ(next_region({}, 0, 1), nullptr);
     EXPECT_EQ(previous_region({}, 0), nullptr);
 }
 

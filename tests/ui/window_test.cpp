@@ -16,6 +16,11 @@ namespace {
 
 using WindowsTest = WindowTest;
 
+// The runtime was started by the test's main, as the program starts it.
+TEST(UiStart, NamesTheInstalledDesktopEntrySoWaylandFindsItsIcon) {
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QString("io.github.pixelsieve.Pixelsieve"));
+}
+
 TEST_F(WindowsTest, ClientAreaHasTheRequestedSizeAndTheFrameIsFixed) {
     const WindowRecord* record = windowRecord(WINDOW);
     EXPECT_EQ(record->client->size(), QSize(320, 240));

@@ -1,0 +1,15 @@
+#pragma once
+// The subcommands. Each adds itself to the program's parser and returns the work to run when
+// it was the one chosen; the work reports its own failures (one line on standard error) and
+// returns the exit code.
+#include "cli/options.h"
+
+Command add_render_command(CLI::App& program);
+Command add_sheet_command(CLI::App& program);
+Command add_export_command(CLI::App& program);
+Command add_widths_command(CLI::App& program);
+Command add_scan_command(CLI::App& program);
+Command add_find_command(CLI::App& program);
+
+// The whole program: parses the arguments and runs the chosen subcommand; returns the exit code.
+int run_cli(int argc, char** argv);
