@@ -8,12 +8,12 @@
 #include "data/binary_slice.h"
 #include "data/load_data_file.h"
 #include "runtime/files/files.h"
+#include "runtime/text/text.h"
 #include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/requesters.h"
-#include "runtime/text/text.h"
 #include "view/position_readout.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "view/layout/sprite_layout.h"
 
 struct ViewSettings {
-    int32_t zoom = 1;       // 1, 2, 4 or 8
-    int32_t ontop = 0;      // taken as read; nonzero is on
+    int32_t zoom = 1;                  // 1, 2, 4 or 8
+    int32_t ontop = 0;                 // taken as read; nonzero is on
     int32_t maxwidth = MAX_ROW_WIDTH;  // 1 to MAX_ROW_WIDTH
 };
 
@@ -19,6 +19,6 @@ struct ShellState {
     int32_t pointer_x = 0;
     int32_t pointer_y = 0;
     int32_t pointer_size = 0;
-    std::string last_folder;    // always ends in "/"
+    std::string last_folder;  // always ends in "/"
     std::string last_file_name;
 };

@@ -1,7 +1,7 @@
 #include "data/binary_slice.h"
 
-#include "data/file_extension.h"
 #include "data/entry/number_entry.h"
+#include "data/file_extension.h"
 #include "runtime/files/files.h"
 #include "runtime/text/byte_tables.h"
 #include "runtime/ui/requesters.h"

@@ -52,7 +52,9 @@ private:
     static std::string show(const char* s) { return printable(s); }
     static std::string show(bool b) { return b ? "true" : "false"; }
     template <typename T>
-    static std::string show(const T& v) { return std::to_string(v); }
+    static std::string show(const T& v) {
+        return std::to_string(v);
+    }
 
     std::string message_;
 };

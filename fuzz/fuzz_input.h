@@ -30,10 +30,14 @@ public:
     // Mostly small values, sometimes the extremes a careless sum overflows on.
     int32_t edgyInt(int32_t smallLimit) {
         switch (byte() % 8) {
-        case 0: return INT_MIN;
-        case 1: return INT_MAX;
-        case 2: return static_cast<int32_t>(u32());
-        default: return static_cast<int32_t>(range(-smallLimit, smallLimit));
+            case 0:
+                return INT_MIN;
+            case 1:
+                return INT_MAX;
+            case 2:
+                return static_cast<int32_t>(u32());
+            default:
+                return static_cast<int32_t>(range(-smallLimit, smallLimit));
         }
     }
 

@@ -11,8 +11,8 @@
 inline const std::string& scratchDir() {
     // Never destroyed, so the exit handler can still read it after static destructors ran.
     static const std::string* dir = [] {
-        auto* made = new std::string(
-            (std::filesystem::temp_directory_path() / "pixelsieve-check-XXXXXX").string());
+        auto* made =
+            new std::string((std::filesystem::temp_directory_path() / "pixelsieve-check-XXXXXX").string());
         if (mkdtemp(made->data()) == nullptr) std::abort();
         std::atexit([] {
             std::error_code ignored;

@@ -1,7 +1,7 @@
 #include "view/position_readout.h"
 
-#include "runtime/ui/statusbar.h"
 #include "runtime/text/text.h"
+#include "runtime/ui/statusbar.h"
 #include "view/layout/sprite_layout.h"
 
 namespace {

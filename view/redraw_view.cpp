@@ -1,10 +1,10 @@
 #include "view/redraw_view.h"
 
 #include "runtime/image/image.h"
+#include "runtime/text/text.h"
 #include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/requesters.h"
-#include "runtime/text/text.h"
 #include "view/position_readout.h"
 
 void draw_grid() {

@@ -15,13 +15,13 @@
 #include "runtime/image/image.h"
 #include "runtime/image/surface.h"
 
+#include <qdrawutil.h>
 #include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <qdrawutil.h>
 
 #include <cstring>
 
@@ -129,16 +129,19 @@ public:
         if (event->buttons() == event->button()) captured_ = true;
         const CanvasEventData data = pointerData(event);
         switch (event->button()) {
-        case Qt::LeftButton:
-            post(ControlEventKind::LeftDown, data);
-            if (doubled) post(ControlEventKind::LeftDoubleClick, data);
-            break;
-        case Qt::RightButton:
-            post(ControlEventKind::RightDown, data);
-            if (doubled) post(ControlEventKind::RightDoubleClick, data);
-            break;
-        case Qt::MiddleButton: post(ControlEventKind::MiddleDown, data); break;
-        default: break;
+            case Qt::LeftButton:
+                post(ControlEventKind::LeftDown, data);
+                if (doubled) post(ControlEventKind::LeftDoubleClick, data);
+                break;
+            case Qt::RightButton:
+                post(ControlEventKind::RightDown, data);
+                if (doubled) post(ControlEventKind::RightDoubleClick, data);
+                break;
+            case Qt::MiddleButton:
+                post(ControlEventKind::MiddleDown, data);
+                break;
+            default:
+                break;
         }
     }
     void released(QMouseEvent* event) {
@@ -147,16 +150,19 @@ public:
         const CanvasEventData data = pointerData(event);
         const bool inside = widget_ && widget_->contentsRect().contains(event->position().toPoint());
         switch (event->button()) {
-        case Qt::LeftButton:
-            post(ControlEventKind::LeftUp, data);
-            if (inside && held) post(ControlEventKind::Click, data);
-            break;
-        case Qt::RightButton:
-            post(ControlEventKind::RightUp, data);
-            if (inside && held) post(ControlEventKind::RightClick, data);
-            break;
-        case Qt::MiddleButton: post(ControlEventKind::MiddleUp, data); break;
-        default: break;
+            case Qt::LeftButton:
+                post(ControlEventKind::LeftUp, data);
+                if (inside && held) post(ControlEventKind::Click, data);
+                break;
+            case Qt::RightButton:
+                post(ControlEventKind::RightUp, data);
+                if (inside && held) post(ControlEventKind::RightClick, data);
+                break;
+            case Qt::MiddleButton:
+                post(ControlEventKind::MiddleUp, data);
+                break;
+            default:
+                break;
         }
     }
     void wheel(QWheelEvent* event) {
@@ -181,40 +187,45 @@ public:
             std::memcpy(picture.scanLine(y), surface_.rowAt(y), rowBytes);
         painter.setClipRect(area);
         painter.drawImage(contentOrigin(), picture);
-        if ((flags_ & 1) && widget_)
-            qDrawShadePanel(&painter, widget_->rect(), widget_->palette(), true, 2);
+        if ((flags_ & 1) && widget_) qDrawShadePanel(&painter, widget_->rect(), widget_->palette(), true, 2);
     }
 
     int32_t attribute(int attribute) override {
         switch (attribute) {
-        case CanvasAttribute::PointerX:
-        case CanvasAttribute::PointerY:
-        case CanvasAttribute::Buttons:
-        case CanvasAttribute::VirtualKey:
-        case CanvasAttribute::Modifiers:
-        case CanvasAttribute::WheelSteps:
-        case CanvasAttribute::Character: {
-            const CanvasEventData* data = ownEventData();
-            if (!data) return 0;
-            switch (attribute) {
-            case CanvasAttribute::PointerX: return data->x;
-            case CanvasAttribute::PointerY: return data->y;
-            case CanvasAttribute::Buttons: return data->buttons;
-            case CanvasAttribute::VirtualKey: return data->virtualKey;
-            case CanvasAttribute::Modifiers: return data->modifiers;
-            case CanvasAttribute::WheelSteps: return data->wheelSteps;
-            default: return data->character;
+            case CanvasAttribute::PointerX:
+            case CanvasAttribute::PointerY:
+            case CanvasAttribute::Buttons:
+            case CanvasAttribute::VirtualKey:
+            case CanvasAttribute::Modifiers:
+            case CanvasAttribute::WheelSteps:
+            case CanvasAttribute::Character: {
+                const CanvasEventData* data = ownEventData();
+                if (!data) return 0;
+                switch (attribute) {
+                    case CanvasAttribute::PointerX:
+                        return data->x;
+                    case CanvasAttribute::PointerY:
+                        return data->y;
+                    case CanvasAttribute::Buttons:
+                        return data->buttons;
+                    case CanvasAttribute::VirtualKey:
+                        return data->virtualKey;
+                    case CanvasAttribute::Modifiers:
+                        return data->modifiers;
+                    case CanvasAttribute::WheelSteps:
+                        return data->wheelSteps;
+                    default:
+                        return data->character;
+                }
             }
-        }
-        default: return 0;  // 7: the arrow, the only pointer shape a canvas has here
+            default:
+                return 0;  // 7: the arrow, the only pointer shape a canvas has here
         }
     }
     int takeFocus() override { return (flags_ & 4) ? ControlRecord::takeFocus() : 0; }
 
 private:
-    QPoint contentOrigin() const {
-        return widget_ ? widget_->contentsRect().topLeft() : QPoint();
-    }
+    QPoint contentOrigin() const { return widget_ ? widget_->contentsRect().topLeft() : QPoint(); }
     // The data block of the current event when it is this canvas's own control event.
     const CanvasEventData* ownEventData() const {
         if (currentEventCode() != EventCode::Control || eventObject() != number() ||

@@ -29,11 +29,14 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override {
         switch (event->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Up:
-        case Qt::Key_Down: event->ignore(); return;
-        default: QCheckBox::keyPressEvent(event);
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+                event->ignore();
+                return;
+            default:
+                QCheckBox::keyPressEvent(event);
         }
     }
 };
@@ -54,9 +57,12 @@ public:
     int32_t state() override {
         if (!box_) return 0;
         switch (box_->checkState()) {
-        case Qt::Checked: return 1;
-        case Qt::PartiallyChecked: return -1;
-        default: return 0;
+            case Qt::Checked:
+                return 1;
+            case Qt::PartiallyChecked:
+                return -1;
+            default:
+                return 0;
         }
     }
     int setState(int32_t value) override {

@@ -24,9 +24,7 @@ int ControlRecord::setText(const std::string& text) {
     return 1;
 }
 
-std::string ControlRecord::text() {
-    return widget_ ? widget_->windowTitle().toStdString() : std::string();
-}
+std::string ControlRecord::text() { return widget_ ? widget_->windowTitle().toStdString() : std::string(); }
 
 int ControlRecord::takeFocus() {
     if (!widget_ || widget_->focusPolicy() == Qt::NoFocus) return 0;

@@ -37,8 +37,8 @@ int createCheckBox(int number, int x, int y, int width, int height, const std::s
 // flags: 1 sunken border, 2 confine the pointer while a button is held, 4 take the focus on click.
 int createCanvas(int number, int x, int y, int width, int height, int flags = 0);
 // flags bit 0: vertical.
-int createScrollBar(int number, int x, int y, int width, int height, int minimum, int maximum,
-                    int page, int flags);
+int createScrollBar(int number, int x, int y, int width, int height, int minimum, int maximum, int page,
+                    int flags);
 int createSpinField(int number, int x, int y, int width, int height, int minimum, int maximum);
 
 // Program-initiated changes post no event and run no bound procedure.

@@ -59,8 +59,7 @@ void runBindings(const UiEvent& event) {
 
 }  // namespace
 
-void postEvent(int32_t code, int window, int object, int32_t kind, void* data,
-               EventRelease release) {
+void postEvent(int32_t code, int window, int object, int32_t kind, void* data, EventRelease release) {
     if (programChanges > 0) {
         if (data && release) release(data);
         return;
@@ -69,8 +68,8 @@ void postEvent(int32_t code, int window, int object, int32_t kind, void* data,
     bool dropped = false;
     if (!queue.empty() && code < 65536) {
         const UiEvent& newest = queue.back();
-        dropped = newest.code == code && newest.window == window && newest.object == object &&
-                  newest.kind == kind;
+        dropped =
+            newest.code == code && newest.window == window && newest.object == object && newest.kind == kind;
     }
     if (!dropped) queue.push_back(event);
 

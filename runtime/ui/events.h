@@ -54,8 +54,7 @@ using WindowHandle = void*;
 using EventProcedure = void (*)();
 
 // Opens a fixed-size window whose client area is innerWidth x innerHeight. Nonzero on success.
-int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const char* title,
-               uint32_t flags);
+int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const char* title, uint32_t flags);
 void closeWindow(int number);
 WindowHandle windowHandle(int number);
 // A null text leaves the title unchanged.

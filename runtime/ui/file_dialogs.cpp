@@ -102,7 +102,8 @@ protected:
 
 QString nameFilterOf(const FilePattern& entry) {
     QStringList wildcards;
-    for (const QString& wildcard : QString::fromUtf8(entry.pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& wildcard :
+         QString::fromUtf8(entry.pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString trimmed = wildcard.trimmed();
         wildcards.append(trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
     }
@@ -159,7 +160,8 @@ std::string runFileDialog(bool save, const std::string& title, const std::string
     }
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters.value(patternIndex >= 0 && patternIndex < filters.size() ? patternIndex : 0));
+        dialog.selectNameFilter(
+            filters.value(patternIndex >= 0 && patternIndex < filters.size() ? patternIndex : 0));
     }
 
     if (save) keepTypedNameAcrossFilters(dialog);

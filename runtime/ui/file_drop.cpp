@@ -6,10 +6,10 @@
 // is posted. DropFormat::Text is plain text. The drop's data block lives until the next wait.
 // The file names are read from the list's raw bytes (file_uri.h), not from Qt's URLs, which
 // lose every name that is not valid UTF-8.
+#include "runtime/files/file_uri.h"
 #include "runtime/ui/control_record.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
-#include "runtime/files/file_uri.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -86,46 +86,47 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            const int action = actionFor(drag, nullptr);
-            if (action == 0) {
-                drag->ignore();
-            } else {
-                drag->setDropAction(static_cast<Qt::DropAction>(action));
-                drag->accept();
-            }
-            return true;
-        }
-        case QEvent::DragLeave: return true;
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            int format = 0;
-            const int action = actionFor(drop, &format);
-            auto data = std::make_unique<DropData>();
-            bool read = false;
-            if (action != 0 && format == DropFormat::Files) {
-                read = localFiles(drop->mimeData(), &data->bytes);
-            } else if (action != 0 && format == DropFormat::Text) {
-                data->bytes = drop->mimeData()->text().toStdString();
-                read = true;
-            }
-            if (!read) {
-                drop->ignore();
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* drag = static_cast<QDropEvent*>(event);
+                const int action = actionFor(drag, nullptr);
+                if (action == 0) {
+                    drag->ignore();
+                } else {
+                    drag->setDropAction(static_cast<Qt::DropAction>(action));
+                    drag->accept();
+                }
                 return true;
             }
-            data->format = format;
-            data->action = action;
-            data->x = drop->position().toPoint().x();
-            data->y = drop->position().toPoint().y();
-            drop->setDropAction(static_cast<Qt::DropAction>(action));
-            drop->accept();
-            postEvent(EventCode::DropOnControl, window_, control_, 0, data.release(),
-                      releaseDropData);
-            return true;
-        }
-        default: return false;
+            case QEvent::DragLeave:
+                return true;
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                int format = 0;
+                const int action = actionFor(drop, &format);
+                auto data = std::make_unique<DropData>();
+                bool read = false;
+                if (action != 0 && format == DropFormat::Files) {
+                    read = localFiles(drop->mimeData(), &data->bytes);
+                } else if (action != 0 && format == DropFormat::Text) {
+                    data->bytes = drop->mimeData()->text().toStdString();
+                    read = true;
+                }
+                if (!read) {
+                    drop->ignore();
+                    return true;
+                }
+                data->format = format;
+                data->action = action;
+                data->x = drop->position().toPoint().x();
+                data->y = drop->position().toPoint().y();
+                drop->setDropAction(static_cast<Qt::DropAction>(action));
+                drop->accept();
+                postEvent(EventCode::DropOnControl, window_, control_, 0, data.release(), releaseDropData);
+                return true;
+            }
+            default:
+                return false;
         }
     }
 

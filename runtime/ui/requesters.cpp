@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-
 namespace {
 
 // QDialog gives its focus widget a Tab focus when it shows, which would select the whole
@@ -38,42 +37,60 @@ private:
 };
 
 // Button sets and icons of the flags, with the codes the buttons answer.
-constexpr int ANSWER_OK = 1, ANSWER_CANCEL = 2, ANSWER_ABORT = 3, ANSWER_RETRY = 4,
-              ANSWER_IGNORE = 5, ANSWER_YES = 6, ANSWER_NO = 7;
+constexpr int ANSWER_OK = 1, ANSWER_CANCEL = 2, ANSWER_ABORT = 3, ANSWER_RETRY = 4, ANSWER_IGNORE = 5,
+              ANSWER_YES = 6, ANSWER_NO = 7;
 
 QMessageBox::StandardButtons buttonsOf(int flags) {
     switch (flags & 0xF) {
-    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
-    case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case 3: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case 4: return QMessageBox::Yes | QMessageBox::No;
-    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+        case 1:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case 2:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case 3:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case 4:
+            return QMessageBox::Yes | QMessageBox::No;
+        case 5:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+        default:
+            return QMessageBox::Ok;
     }
 }
 
 QMessageBox::Icon iconOf(int flags) {
     switch (flags & 0xF0) {
-    case 0x10: return QMessageBox::Critical;
-    case 0x20: return QMessageBox::Question;
-    case 0x30: return QMessageBox::Warning;
-    case 0x40: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+        case 0x10:
+            return QMessageBox::Critical;
+        case 0x20:
+            return QMessageBox::Question;
+        case 0x30:
+            return QMessageBox::Warning;
+        case 0x40:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 int answerOf(QMessageBox::StandardButton button, QMessageBox::StandardButtons offered) {
     switch (button) {
-    case QMessageBox::Ok: return ANSWER_OK;
-    case QMessageBox::Cancel: return ANSWER_CANCEL;
-    case QMessageBox::Abort: return ANSWER_ABORT;
-    case QMessageBox::Retry: return ANSWER_RETRY;
-    case QMessageBox::Ignore: return ANSWER_IGNORE;
-    case QMessageBox::Yes: return ANSWER_YES;
-    case QMessageBox::No: return ANSWER_NO;
-    default:
-        // Closed without a button: the box's way out.
-        return offered.testFlag(QMessageBox::Cancel) ? ANSWER_CANCEL : ANSWER_OK;
+        case QMessageBox::Ok:
+            return ANSWER_OK;
+        case QMessageBox::Cancel:
+            return ANSWER_CANCEL;
+        case QMessageBox::Abort:
+            return ANSWER_ABORT;
+        case QMessageBox::Retry:
+            return ANSWER_RETRY;
+        case QMessageBox::Ignore:
+            return ANSWER_IGNORE;
+        case QMessageBox::Yes:
+            return ANSWER_YES;
+        case QMessageBox::No:
+            return ANSWER_NO;
+        default:
+            // Closed without a button: the box's way out.
+            return offered.testFlag(QMessageBox::Cancel) ? ANSWER_CANCEL : ANSWER_OK;
     }
 }
 
@@ -97,12 +114,12 @@ int messageBox(const std::string& title, const std::string& text, int flags) {
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == QMessageBox::Ok) box.setEscapeButton(QMessageBox::Ok);
     box.exec();
-    const auto clicked = box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::NoButton;
+    const auto clicked =
+        box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::NoButton;
     return answerOf(clicked, buttons);
 }
 
-std::string inputDialog(const std::string& title, const std::string& prompt,
-                        const std::string& defaultText) {
+std::string inputDialog(const std::string& title, const std::string& prompt, const std::string& defaultText) {
     if (!qApp) return {};
     HeldBackWindows held;
     QDialog dialog(held.owner(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

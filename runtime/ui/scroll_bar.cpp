@@ -23,8 +23,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         const bool dragging = isSliderDown();
         QScrollBar::mouseReleaseEvent(event);
-        if (event->button() != Qt::LeftButton || event->buttons() != Qt::NoButton || !onRelease)
-            return;
+        if (event->button() != Qt::LeftButton || event->buttons() != Qt::NoButton || !onRelease) return;
         if (dragging) onRelease();
         onRelease();
     }
@@ -34,8 +33,8 @@ protected:
 
 class ScrollBarControl : public ControlRecord {
 public:
-    ScrollBarControl(int number, int window, QWidget* parent, bool vertical, int minimum,
-                     int maximum, int page)
+    ScrollBarControl(int number, int window, QWidget* parent, bool vertical, int minimum, int maximum,
+                     int page)
         : ControlRecord(number, window), minimum_(minimum), maximum_(maximum), page_(page) {
         auto* bar = new ScrollBarWidget(vertical ? Qt::Vertical : Qt::Horizontal, parent);
         bar_ = bar;
@@ -62,18 +61,29 @@ public:
     }
     int32_t attribute(int attribute) override {
         switch (attribute) {
-        case ScrollBarAttribute::Minimum: return minimum_;
-        case ScrollBarAttribute::Maximum: return maximum_;
-        case ScrollBarAttribute::Page: return page_;
-        default: return 0;
+            case ScrollBarAttribute::Minimum:
+                return minimum_;
+            case ScrollBarAttribute::Maximum:
+                return maximum_;
+            case ScrollBarAttribute::Page:
+                return page_;
+            default:
+                return 0;
         }
     }
     int setAttribute(int attribute, int32_t value) override {
         switch (attribute) {
-        case ScrollBarAttribute::Minimum: minimum_ = value; break;
-        case ScrollBarAttribute::Maximum: maximum_ = value; break;
-        case ScrollBarAttribute::Page: page_ = value; break;
-        default: return 0;
+            case ScrollBarAttribute::Minimum:
+                minimum_ = value;
+                break;
+            case ScrollBarAttribute::Maximum:
+                maximum_ = value;
+                break;
+            case ScrollBarAttribute::Page:
+                page_ = value;
+                break;
+            default:
+                return 0;
         }
         applyRange();
         return 1;
@@ -98,13 +108,13 @@ private:
 
 }  // namespace
 
-int createScrollBar(int number, int x, int y, int width, int height, int minimum, int maximum,
-                    int page, int flags) {
+int createScrollBar(int number, int x, int y, int width, int height, int minimum, int maximum, int page,
+                    int flags) {
     int window = -1;
     QWidget* parent = prepareControlSlot(number, &window);
     if (!parent) return 0;
-    auto record = std::make_unique<ScrollBarControl>(number, window, parent, (flags & 1) != 0,
-                                                     minimum, maximum, page);
+    auto record =
+        std::make_unique<ScrollBarControl>(number, window, parent, (flags & 1) != 0, minimum, maximum, page);
     QWidget* bar = record->widget();
     bar->setGeometry(x, y, std::max(0, width), std::max(0, height));
     bar->show();

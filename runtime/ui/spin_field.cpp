@@ -59,8 +59,7 @@ public:
         own(text);
         text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         text->setFocusPolicy(Qt::StrongFocus);
-        QObject::connect(text, &QLineEdit::textEdited, text,
-                         [this] { post(ControlEventKind::TextChanged); });
+        QObject::connect(text, &QLineEdit::textEdited, text, [this] { post(ControlEventKind::TextChanged); });
 
         auto* arrows = new QWidget(parent);
         arrows_ = arrows;

@@ -10,11 +10,11 @@
 #include "runtime/ui/statusbar_layout.h"
 #include "runtime/ui/window_internal.h"
 
+#include <qdrawutil.h>
 #include <QApplication>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
-#include <qdrawutil.h>
 
 #include <algorithm>
 #include <vector>

@@ -92,22 +92,23 @@ bool recordMouse(QEvent* event) {
     const bool doubled = event->type() == QEvent::MouseButtonDblClick;
     int32_t number = 0;
     switch (mouse->button()) {
-    case Qt::LeftButton:
-        number = doubled ? PlatformNotification::LeftDoubleClick
-                 : press ? PlatformNotification::LeftDown
-                         : PlatformNotification::LeftUp;
-        break;
-    case Qt::RightButton:
-        number = doubled ? PlatformNotification::RightDoubleClick
-                 : press ? PlatformNotification::RightDown
-                         : PlatformNotification::RightUp;
-        break;
-    case Qt::MiddleButton:
-        number = doubled ? PlatformNotification::MiddleDoubleClick
-                 : press ? PlatformNotification::MiddleDown
-                         : PlatformNotification::MiddleUp;
-        break;
-    default: return false;
+        case Qt::LeftButton:
+            number = doubled ? PlatformNotification::LeftDoubleClick
+                     : press ? PlatformNotification::LeftDown
+                             : PlatformNotification::LeftUp;
+            break;
+        case Qt::RightButton:
+            number = doubled ? PlatformNotification::RightDoubleClick
+                     : press ? PlatformNotification::RightDown
+                             : PlatformNotification::RightUp;
+            break;
+        case Qt::MiddleButton:
+            number = doubled ? PlatformNotification::MiddleDoubleClick
+                     : press ? PlatformNotification::MiddleDown
+                             : PlatformNotification::MiddleUp;
+            break;
+        default:
+            return false;
     }
     record(number, flags, where);
     return false;
@@ -130,8 +131,8 @@ bool recordWheel(QWheelEvent* wheel) {
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus->property("pixelsieveCanvas").toBool()) {
         const QPointF local = focus->mapFromGlobal(wheel->globalPosition());
-        QWheelEvent copy(local, wheel->globalPosition(), wheel->pixelDelta(), delta,
-                         wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
+        QWheelEvent copy(local, wheel->globalPosition(), wheel->pixelDelta(), delta, wheel->buttons(),
+                         wheel->modifiers(), wheel->phase(), wheel->inverted());
         QCoreApplication::sendEvent(focus, &copy);
     }
     return true;
@@ -158,44 +159,48 @@ protected:
         if (!watched->isWindowType()) return false;
         const QEvent::Type type = event->type();
         switch (type) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::Expose:
-        case QEvent::FocusOut: break;
-        default: return false;
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::MouseMove:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::Expose:
+            case QEvent::FocusOut:
+                break;
+            default:
+                return false;
         }
         if (windowNumberOfNative(static_cast<QWindow*>(watched)) < 0) return false;
 
         switch (type) {
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const int virtualKey = virtualKeyOf(*key);
-            noteKeyPressed(virtualKey);
-            record(PlatformNotification::KeyDown, virtualKey);
-            return modalDepth() == 0 && translateShortcut(key);
-        }
-        case QEvent::KeyRelease: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat() || releaseIsAutoRepeat(key->nativeScanCode())) return false;
-            const int virtualKey = virtualKeyOf(*key);
-            noteKeyReleased(virtualKey);
-            record(PlatformNotification::KeyUp, virtualKey);
-            return false;
-        }
-        case QEvent::Wheel: return recordWheel(static_cast<QWheelEvent*>(event));
-        case QEvent::Expose:
-            record(PlatformNotification::Paint, 0);
-            return false;
-        case QEvent::FocusOut:
-            // The releases of keys held now will go to another window.
-            forgetTrackedKeys();
-            return false;
-        default: return recordMouse(event);
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                const int virtualKey = virtualKeyOf(*key);
+                noteKeyPressed(virtualKey);
+                record(PlatformNotification::KeyDown, virtualKey);
+                return modalDepth() == 0 && translateShortcut(key);
+            }
+            case QEvent::KeyRelease: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                if (key->isAutoRepeat() || releaseIsAutoRepeat(key->nativeScanCode())) return false;
+                const int virtualKey = virtualKeyOf(*key);
+                noteKeyReleased(virtualKey);
+                record(PlatformNotification::KeyUp, virtualKey);
+                return false;
+            }
+            case QEvent::Wheel:
+                return recordWheel(static_cast<QWheelEvent*>(event));
+            case QEvent::Expose:
+                record(PlatformNotification::Paint, 0);
+                return false;
+            case QEvent::FocusOut:
+                // The releases of keys held now will go to another window.
+                forgetTrackedKeys();
+                return false;
+            default:
+                return recordMouse(event);
         }
     }
 };
@@ -224,8 +229,7 @@ int32_t waitFor(int timeoutMs) {
     // Deferred deletions are only carried out by a running event loop, which this is not.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever
-                                          : QDeadlineTimer(timeoutMs));
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     QTimer wake;
     wake.setSingleShot(true);
     for (;;) {

@@ -39,8 +39,7 @@ protected:
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::ActivationChange) {
-            postEvent(isActiveWindow() ? EventCode::Activate : EventCode::Deactivate, number_, 0,
-                      0);
+            postEvent(isActiveWindow() ? EventCode::Activate : EventCode::Deactivate, number_, 0, 0);
         } else if (event->type() == QEvent::WindowStateChange) {
             const auto before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
             if (windowState() & Qt::WindowMinimized)
@@ -82,8 +81,7 @@ QPoint centredIn(const QRect& area, QSize size) {
 
 }  // namespace
 
-int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const char* title,
-               uint32_t flags) {
+int openWindow(int number, int x, int y, int innerWidth, int innerHeight, const char* title, uint32_t flags) {
     if (number < 0 || !qApp) return 0;
     if (windows.find(number)) closeWindow(number);
     if (innerWidth < 1 || innerHeight < 1) return 0;

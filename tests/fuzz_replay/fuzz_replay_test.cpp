@@ -29,14 +29,10 @@ struct Check {
 };
 
 const Check CHECKS[] = {
-    {"cli_arguments", check_cli_arguments},
-    {"file_layer", check_file_layer},
-    {"file_uri", check_file_uri},
-    {"number_entry", check_number_entry},
-    {"pattern_text", check_pattern_text},
-    {"prefs", check_prefs},
-    {"sprite_layout", check_sprite_layout},
-    {"text_routines", check_text_routines},
+    {"cli_arguments", check_cli_arguments}, {"file_layer", check_file_layer},
+    {"file_uri", check_file_uri},           {"number_entry", check_number_entry},
+    {"pattern_text", check_pattern_text},   {"prefs", check_prefs},
+    {"sprite_layout", check_sprite_layout}, {"text_routines", check_text_routines},
 };
 
 const std::filesystem::path SOURCE_ROOT = PIXELSIEVE_SOURCE_DIR;

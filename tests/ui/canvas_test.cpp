@@ -23,9 +23,8 @@ struct Seen {
 std::vector<Seen> takeWithPositions() {
     std::vector<Seen> seen;
     while (const int32_t code = takeQueuedEvent())
-        seen.push_back({{code, eventObject(), eventKind()},
-                        controlAttribute(CANVAS, 2),
-                        controlAttribute(CANVAS, 3)});
+        seen.push_back(
+            {{code, eventObject(), eventKind()}, controlAttribute(CANVAS, 2), controlAttribute(CANVAS, 3)});
     return seen;
 }
 
@@ -51,9 +50,9 @@ TEST_F(CanvasEvents, EnterThenMoveThenLeave) {
     move({21, 30});
     QTest::mouseMove(native, QPoint(300, 200));
     const std::vector<Seen> seen = takeWithPositions();
-    EXPECT_EQ(kindsOf(seen), (std::vector<int32_t>{ControlEventKind::PointerEntered,
-                                                   ControlEventKind::PointerMoved,
-                                                   ControlEventKind::PointerLeft}));
+    EXPECT_EQ(kindsOf(seen),
+              (std::vector<int32_t>{ControlEventKind::PointerEntered, ControlEventKind::PointerMoved,
+                                    ControlEventKind::PointerLeft}));
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[1].x, 21);
     EXPECT_EQ(seen[1].y, 30);
@@ -78,10 +77,9 @@ TEST_F(CanvasEvents, RightClickInsideGivesKindOneWithTheReleasePosition) {
     move({25, 33});
     QTest::mouseRelease(native, Qt::RightButton, Qt::NoModifier, CANVAS_ORIGIN + QPoint(25, 33));
     const std::vector<Seen> seen = takeWithPositions();
-    EXPECT_EQ(kindsOf(seen), (std::vector<int32_t>{ControlEventKind::RightDown,
-                                                   ControlEventKind::PointerMoved,
-                                                   ControlEventKind::RightUp,
-                                                   ControlEventKind::RightClick}));
+    EXPECT_EQ(kindsOf(seen),
+              (std::vector<int32_t>{ControlEventKind::RightDown, ControlEventKind::PointerMoved,
+                                    ControlEventKind::RightUp, ControlEventKind::RightClick}));
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[3].x, 25);
     EXPECT_EQ(seen[3].y, 33);
@@ -124,9 +122,7 @@ TEST_F(CanvasEvents, PositionAttributesAnswerOnlyDuringTheCanvasOwnEvent) {
     EXPECT_EQ(controlAttribute(CANVAS, 2), 0) << "an event of another code";
 }
 
-QRgb pixelShown(QWidget* canvas, QPoint at) {
-    return canvas->grab().toImage().pixel(at) & 0xFFFFFF;
-}
+QRgb pixelShown(QWidget* canvas, QPoint at) { return canvas->grab().toImage().pixel(at) & 0xFFFFFF; }
 
 TEST_F(CanvasTest, PictureStartsWhiteAndShowsWhatIsDrawn) {
     ASSERT_NE(createCanvas(CANVAS, 0, 0, 61, 40), 0);  // odd width: padded rows

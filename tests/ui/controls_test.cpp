@@ -35,8 +35,7 @@ QRect thumbOf(QScrollBar* bar) {
     option.singleStep = bar->singleStep();
     option.pageStep = bar->pageStep();
     if (bar->orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        bar);
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
 }
 
 QPoint lineDownArrow(QScrollBar* bar) {
@@ -170,8 +169,7 @@ TEST_F(ControlsTest, NumberFieldArrowsStepClampAndAlwaysPost) {
     EXPECT_EQ(controlState(7), 3);
     QTest::keyClick(parts.text, Qt::Key_Down);
     EXPECT_EQ(controlState(7), 2);
-    EXPECT_EQ(takeAll(), (std::vector<QueuedEvent>{{EventCode::Control, 7, 4},
-                                                   {EventCode::Control, 7, 5}}))
+    EXPECT_EQ(takeAll(), (std::vector<QueuedEvent>{{EventCode::Control, 7, 4}, {EventCode::Control, 7, 5}}))
         << "the up event at the limit, then the two down steps as one";
     EXPECT_EQ(parts.text->text(), "2") << "the text follows each step at once";
 }
@@ -251,8 +249,7 @@ TEST_F(ControlsTest, NoControlHasTheFocusAtFirstAndArrowKeysNeverMoveIt) {
     EXPECT_EQ(QApplication::focusWidget(), frame) << "the window, not its first check box";
 
     ASSERT_NE(setKeyboardFocus(3), 0);
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
-        QTest::keyClick(native, key);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(native, key);
     EXPECT_EQ(QApplication::focusWidget(), controlWidget(3));
     EXPECT_EQ(controlState(7), 0);
 

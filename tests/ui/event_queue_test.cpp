@@ -51,11 +51,11 @@ TEST_F(EventQueueTest, RepeatedEventCoalescesAndKeepsTheFirstData) {
 TEST_F(EventQueueTest, OnlyAnIdenticalNewestEventCoalesces) {
     postEvent(EventCode::Control, 0, 1, 0);
     postEvent(EventCode::Control, 0, 2, 0);
-    postEvent(EventCode::Control, 0, 1, 0);   // same as an older one, not the newest
-    postEvent(EventCode::Control, 0, 1, 4);   // other kind
-    postEvent(EventCode::Control, 1, 1, 4);   // other window
+    postEvent(EventCode::Control, 0, 1, 0);  // same as an older one, not the newest
+    postEvent(EventCode::Control, 0, 1, 4);  // other kind
+    postEvent(EventCode::Control, 1, 1, 4);  // other window
     postEvent(70000, 0, 0, 0);
-    postEvent(70000, 0, 0, 0);                // codes from 65536 up never coalesce
+    postEvent(70000, 0, 0, 0);  // codes from 65536 up never coalesce
     int taken = 0;
     while (takeQueuedEvent() != 0) ++taken;
     EXPECT_EQ(taken, 7);
@@ -87,7 +87,7 @@ TEST_F(EventQueueTest, BindingsRunInKeyOrderNewestFirst) {
     bindEvent(EventCode::Control, 0, 4, -1, PROCEDURE("other object"));
     postEvent(EventCode::Control, 0, 3, 0);
     const std::vector<std::string> expected = {"exact, newer", "exact, older", "code,window,object",
-                                               "code,window", "code", "code,any,object,kind"};
+                                               "code,window",  "code",         "code,any,object,kind"};
     EXPECT_EQ(calls, expected);
 }
 
@@ -110,9 +110,7 @@ TEST_F(EventQueueTest, ProgramInitiatedChangesPostNothing) {
     bindEvent(EventCode::Control, 0, 1, -1, PROCEDURE("run"));
     {
         ProgramChange quiet;
-        {
-            ProgramChange nested;
-        }
+        { ProgramChange nested; }
         EXPECT_TRUE(programChangeRunning()) << "the counter nests";
         postEvent(EventCode::Control, 0, 1, 0, makeBlock(1), releaseBlock);
     }

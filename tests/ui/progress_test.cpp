@@ -1,7 +1,7 @@
 // Events posted from other threads, and the progress requester that waits for them.
+#include "runtime/ui/progress.h"
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/posted_events.h"
-#include "runtime/ui/progress.h"
 #include "runtime/ui/window_internal.h"
 #include "tests/support/modal_driver.h"
 #include "tests/ui/ui_test_support.h"

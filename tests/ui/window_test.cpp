@@ -6,9 +6,9 @@
 #include "runtime/ui/keys.h"
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -32,8 +32,8 @@ TEST_F(WindowsTest, ClientAreaHasTheRequestedSizeAndTheFrameIsFixed) {
     EXPECT_EQ(windowHandle(WINDOW), static_cast<WindowHandle>(frame));
     EXPECT_EQ(windowHandle(WINDOW + 1), nullptr);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(frame->pos(), screen.topLeft() + QPoint((screen.width() - 320) / 2,
-                                                      (screen.height() - 240) / 2));
+    EXPECT_EQ(frame->pos(),
+              screen.topLeft() + QPoint((screen.width() - 320) / 2, (screen.height() - 240) / 2));
 }
 
 TEST_F(WindowsTest, MenuBarTakesFromTheClientAndTheStatusBarLiesOverIt) {
@@ -127,8 +127,8 @@ TEST_F(WindowsTest, WheelIsReportedAsRawNotificationAndScrollsNoControl) {
     flush();
     const QPointF overBar(310, 100);
     auto turn = [&](int delta) {
-        QWheelEvent wheel(overBar, native->mapToGlobal(overBar), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(overBar, native->mapToGlobal(overBar), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(native, &wheel);
     };
     turn(120);
