@@ -1,6 +1,7 @@
 #include "analysis/scan_regions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -298,8 +299,11 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
 }
 
 // The window's verdict: the width of its accepted proposal, or width 0.
+// A verdict scoring `settled` or less would change no cell's label, so the choice between widths
+// that costs the most is skipped for it.
 Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell, const WindowKind& kind,
-                   int max_width, double min_score, std::unordered_map<uint64_t, double>& predictions) {
+                   int max_width, double min_score, double settled,
+                   std::unordered_map<uint64_t, double>& predictions) {
     const uint64_t start = cell * CELL;
     uint64_t n = 0;
     for (uint64_t k = 0; k < kind.cells; ++k) n += view.cell_length(cell + k);
@@ -398,6 +402,8 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         if (leader % accepted[i].first == 0 || accepted[i].first % leader == 0)
             related.push_back(accepted[i]);
     if (related.size() == 1) return {leader, accepted.front().second, density};
+    if (std::all_of(related.begin(), related.end(), [&](const auto& r) { return r.second <= settled; }))
+        return {};
     accepted = related;
     std::vector<double> predicted(accepted.size());
     // Prediction settles the width within a few hundred rows; more only costs time.
@@ -426,15 +432,25 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
 
 // Differing bits between byte i and the byte `width` further on (backwards: before); 8 when the
 // other byte lies outside the data.
+// Set bits of a byte by table: these run byte by byte, where a call per byte costs more than
+// the count on processors the build does not assume to have a population-count instruction.
+int byte_bits(unsigned b) {
+    static const auto table = [] {
+        std::array<uint8_t, 256> t{};
+        for (unsigned v = 0; v < 256; ++v) t[v] = static_cast<uint8_t>(__builtin_popcount(v));
+        return t;
+    }();
+    return table[b & 0xFF];
+}
 int differing_below(std::span<const uint8_t> bytes, uint64_t i, int width) {
     const uint64_t j = i + static_cast<uint64_t>(width);
     if (j >= bytes.size()) return 8;
-    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[j]));
+    return byte_bits(static_cast<unsigned>(bytes[i] ^ bytes[j]));
 }
 int differing_above(std::span<const uint8_t> bytes, uint64_t i, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     if (i < w) return 8;
-    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[i - w]));
+    return byte_bits(static_cast<unsigned>(bytes[i] ^ bytes[i - w]));
 }
 
 // The first byte of the picture: in [lo, hi), the start after which bytes agree with the row below
@@ -487,7 +503,11 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         first -= first % kind.step;
         for (uint64_t cell = first; cell < label_hi; cell += kind.step) {
             if (!view.holds(cell, kind.cells)) continue;
-            const Label verdict = judge_window(bytes, view, cell, kind, max_width, min_score, predictions);
+            const uint64_t from = std::max(cell, label_lo), to = std::min(cell + kind.cells, label_hi);
+            double settled = label[from - label_lo].score;
+            for (uint64_t c = from + 1; c < to; ++c) settled = std::min(settled, label[c - label_lo].score);
+            const Label verdict =
+                judge_window(bytes, view, cell, kind, max_width, min_score, settled, predictions);
             if (verdict.width == 0) continue;
             for (uint64_t c = std::max(cell, label_lo); c < std::min(cell + kind.cells, label_hi); ++c)
                 if (verdict.score > label[c - label_lo].score) label[c - label_lo] = verdict;
