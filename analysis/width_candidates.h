@@ -29,7 +29,8 @@
 #include <span>
 #include <vector>
 
-constexpr int MAX_ROW_WIDTH = 255;
+#include "runtime/text/row_width.h"
+
 constexpr int WIDTH_SHORTLIST = 8;
 constexpr double WIDTH_MULTIPLE_RATIO = 0.7;
 constexpr double WIDTH_ONE_RATIO = 0.98;

@@ -56,8 +56,8 @@ void open_file_command() {
 }
 
 void canvas_event(int32_t kind) {
-    const int32_t mx = controlAttribute(CanvasView, 2);
-    const int32_t my = controlAttribute(CanvasView, 3);
+    const int32_t mx = controlAttribute(CanvasView, CanvasAttribute::PointerX);
+    const int32_t my = controlAttribute(CanvasView, CanvasAttribute::PointerY);
     if (kind == ControlEventKind::PointerMoved) {
         const PointerReadout pointer = format_position_readout(
             mx, my, view_settings.zoom, shell_state.row_width, display_offset(), MainStatusBar);
@@ -99,7 +99,7 @@ bool load_and_show(const std::string& path) {
     // The range follows the new length; the position, row_offset and the fine offset stay until
     // the next position change.
     const int32_t width = shell_state.row_width > 0 ? shell_state.row_width : 1;
-    setControlAttribute(RowScrollBar, 2, loaded_data.len / width);
+    setControlAttribute(RowScrollBar, ScrollBarAttribute::Maximum, loaded_data.len / width);
     redraw_view();
     return true;
 }
@@ -124,7 +124,7 @@ LoopAction poll_keys() {
         step_control(RowScrollBar, -1);
     }
     if (keyHeldNow(VirtualKey::Down) != 0 &&
-        controlState(RowScrollBar) != controlAttribute(RowScrollBar, 2)) {
+        controlState(RowScrollBar) != controlAttribute(RowScrollBar, ScrollBarAttribute::Maximum)) {
         step_control(RowScrollBar, +1);
     }
     return LoopAction::Continue;

@@ -1,12 +1,12 @@
 #include "app/image_export.h"
 
+#include "app/shell_ids.h"
 #include "data/file_extension.h"
 #include "runtime/image/encoders.h"
 #include "runtime/ui/requesters.h"
 
 namespace {
 
-constexpr int VIEW_IMAGE = 0;
 constexpr int PATTERN_PNG = 0;
 constexpr int PATTERN_BMP = 1;
 

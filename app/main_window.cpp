@@ -21,7 +21,7 @@ constexpr int ROW_SCROLL_PLACEHOLDER_MAX = 32;
 void create_controls() {
     createCanvas(CanvasView, 0, 0, VIEW_WIDTH, H);
     createScrollBar(RowScrollBar, VIEW_WIDTH, 0, 20, H, 0, ROW_SCROLL_PLACEHOLDER_MAX, 1, 1);
-    createScrollBar(WidthScrollBar, 0, H, VIEW_WIDTH, 20, 1, 255, 1, 0);
+    createScrollBar(WidthScrollBar, 0, H, VIEW_WIDTH, 20, 1, MAX_ROW_WIDTH, 1, 0);
     bindControlEvent(RowScrollBar, apply_position);
     bindControlEvent(WidthScrollBar, apply_position);
     createCheckBox(InverseBox, 0, H + 20, 80, 20, "inverse");
@@ -103,7 +103,7 @@ bool build_main_window() {
         return false;
     }
     create_controls();
-    enableFileDrop(CanvasView, 15, 1);
+    enableFileDrop(CanvasView, DropFormat::Files, DropAction::Copy);
     clear_canvas();
     if (createStatusBar(MainStatusBar, windowHandle(MainWindow)) != 0) {
         addStatusField(VIEW_WIDTH);
@@ -120,8 +120,8 @@ void apply_position() {
     }
     shell_state.row_offset =
         static_cast<int32_t>(static_cast<int64_t>(controlState(RowScrollBar)) * shell_state.row_width);
-    setControlAttribute(RowScrollBar, 2, loaded_data.len / shell_state.row_width);
-    setControlAttribute(FineOffsetSpin, 1, -shell_state.row_width);
-    setControlAttribute(FineOffsetSpin, 2, shell_state.row_width);
+    setControlAttribute(RowScrollBar, ScrollBarAttribute::Maximum, loaded_data.len / shell_state.row_width);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum, -shell_state.row_width);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum, shell_state.row_width);
     redraw_view();
 }

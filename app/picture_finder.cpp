@@ -82,10 +82,10 @@ void place_view(int64_t offset, int32_t width) {
     const TopLeft at = top_left_for(offset, width);
     setControlState(WidthScrollBar, width);
     // The row range for the new width first: the scroll bar holds its position inside the old one.
-    setControlAttribute(RowScrollBar, 2, loaded_data.len / std::max(width, 1));
+    setControlAttribute(RowScrollBar, ScrollBarAttribute::Maximum, loaded_data.len / std::max(width, 1));
     setControlState(RowScrollBar, at.row);
-    setControlAttribute(FineOffsetSpin, 1, -width);
-    setControlAttribute(FineOffsetSpin, 2, width);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum, -width);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum, width);
     setControlState(FineOffsetSpin, at.fine);
     // The spin field takes its value from its text when that holds a number in range.
     setControlText(FineOffsetSpin, decimalText(at.fine));

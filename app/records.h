@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "view/layout/sprite_layout.h"
+
 struct ViewSettings {
     int32_t zoom = 1;       // 1, 2, 4 or 8
     int32_t ontop = 0;      // taken as read; nonzero is on
-    int32_t maxwidth = 255; // 1 to 255
+    int32_t maxwidth = MAX_ROW_WIDTH;  // 1 to MAX_ROW_WIDTH
 };
 
 struct ShellState {

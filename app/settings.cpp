@@ -35,12 +35,12 @@ void read_settings(const std::string& path) {
     view_settings.ontop = readPrefInt("ontop", 0);
     setMenuItemChecked(MainMenu, CmdStayOnTop, view_settings.ontop != 0 ? 1 : 0);
 
-    view_settings.maxwidth = readPrefInt("maxwidth", 255);
-    if (view_settings.maxwidth > 255 || view_settings.maxwidth < 1) {
+    view_settings.maxwidth = readPrefInt("maxwidth", MAX_ROW_WIDTH);
+    if (view_settings.maxwidth > MAX_ROW_WIDTH || view_settings.maxwidth < 1) {
         view_settings.maxwidth = MAXWIDTH_FALLBACK;
         messageBox("Wrong settings", "Bad maxwidth.Fixed to 75");
     }
-    setControlAttribute(WidthScrollBar, 2, view_settings.maxwidth);
+    setControlAttribute(WidthScrollBar, ScrollBarAttribute::Maximum, view_settings.maxwidth);
     closePrefs();
 
     setMenuItemChecked(MainMenu, CmdGrid, flag_set(GridBox) ? 1 : 0);

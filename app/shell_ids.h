@@ -2,6 +2,9 @@
 // The numbers by which the shell addresses its window, controls, menus and commands.
 #include <cstdint>
 
+#include "runtime/ui/events.h"
+#include "view/layout/sprite_layout.h"
+
 constexpr const char* PROGRAM_TITLE = "Pixelsieve 2c";
 constexpr const char* SETTINGS_FILE = "pv2.ini";
 
@@ -13,9 +16,12 @@ constexpr int VIEW_IMAGE = 0;  // view_image: the rendered sprite layout, 600 x 
 
 // Inner area of the main window: the canvas, 20 pixels of width scroll bar, 20 of check boxes
 // and room for the status bar.
-constexpr int MAIN_WINDOW_WIDTH = 620;
-constexpr int MAIN_WINDOW_HEIGHT = 512 + 90;
-constexpr uint32_t MAIN_WINDOW_FLAGS = 0xCA0001;
+constexpr int MAIN_WINDOW_WIDTH = VIEW_WIDTH + 20;
+constexpr int MAIN_WINDOW_HEIGHT = VIEW_HEIGHT + 90;
+// A title bar with the system menu and the minimise box, centred on the screen.
+constexpr uint32_t MAIN_WINDOW_FLAGS =
+    WindowFlag::TitleBar | WindowFlag::SystemMenu | WindowFlag::MinimizeBox | WindowFlag::CentreOnScreen;
+static_assert(MAIN_WINDOW_FLAGS == 0xCA0001);
 
 // Controls, in the order they are created.
 enum ShellControl : int {

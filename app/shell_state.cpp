@@ -36,8 +36,8 @@ void redraw_view() {
     in.layout.multi = flag_set(MultiColBox);
     in.grid = flag_set(GridBox);
     in.zoomed_preview = flag_set(PreviewBox);
-    in.pointer_x = controlAttribute(CanvasView, 2);
-    in.pointer_y = controlAttribute(CanvasView, 3);
+    in.pointer_x = controlAttribute(CanvasView, CanvasAttribute::PointerX);
+    in.pointer_y = controlAttribute(CanvasView, CanvasAttribute::PointerY);
     RedrawTargets targets;
     targets.window = MainWindow;
     targets.canvas = CanvasView;

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int VIEW_IMAGE = 0;
+constexpr int BENCH_IMAGE = 0;
 
 struct Case {
     const char* name;
@@ -53,7 +53,7 @@ struct Fixture {
             b = static_cast<uint8_t>(generator());
         }
         registerPngEncoder();
-        if (newImage(VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT) == 0) {
+        if (newImage(BENCH_IMAGE, VIEW_WIDTH, VIEW_HEIGHT) == 0) {
             std::abort();
         }
     }
@@ -78,7 +78,7 @@ SpriteLayoutInput inputFor(const Case& c) {
 }
 
 void memsetView(benchmark::State& state) {
-    PixelSurface* s = imageSurface(VIEW_IMAGE);
+    PixelSurface* s = imageSurface(BENCH_IMAGE);
     int value = 0;
     for (auto _ : state) {
         std::memset(s->pixels.data(), value++ & 0xFF, s->pixels.size());
@@ -92,7 +92,7 @@ void layout(benchmark::State& state, const Case& c, bool perPixel, bool wideStor
     const SpriteLayoutInput in = inputFor(c);
     const bool wasWide = BitLine::wideStores();
     BitLine::setWideStores(wideStores);
-    if (beginDrawing(imageTarget(VIEW_IMAGE)) == 0) {
+    if (beginDrawing(imageTarget(BENCH_IMAGE)) == 0) {
         state.SkipWithError("no drawing pass");
         return;
     }
@@ -119,7 +119,7 @@ void encode(benchmark::State& state, int32_t format, bool dense) {
     in.data = dense ? fixture().random.data() : sparse.data();
     in.len = static_cast<int32_t>(sparse.size() - 16);
     in.multi = true;
-    if (beginDrawing(imageTarget(VIEW_IMAGE)) == 0) {
+    if (beginDrawing(imageTarget(BENCH_IMAGE)) == 0) {
         state.SkipWithError("no drawing pass");
         return;
     }
@@ -134,7 +134,7 @@ void encode(benchmark::State& state, int32_t format, bool dense) {
     const std::string path = std::string(dir) + (format == FORMAT_BMP ? "/view.bmp" : "/view.png");
     long size = 0;
     for (auto _ : state) {
-        if (saveImageFile(VIEW_IMAGE, path, format) != 1) {
+        if (saveImageFile(BENCH_IMAGE, path, format) != 1) {
             state.SkipWithError("save failed");
             break;
         }
@@ -154,7 +154,7 @@ void encode(benchmark::State& state, int32_t format, bool dense) {
 // The same number of bytes copied from a second block: the floor for any drawing that writes
 // the whole view with ordinary stores, for comparison.
 void memcpyView(benchmark::State& state) {
-    PixelSurface* s = imageSurface(VIEW_IMAGE);
+    PixelSurface* s = imageSurface(BENCH_IMAGE);
     std::vector<uint8_t> source(s->pixels.size(), 0x5A);
     for (auto _ : state) {
         source[0]++;

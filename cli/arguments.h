@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/text/row_width.h"
+
 // A byte offset or count: decimal digits, or hexadecimal digits after "0x", "0X" or "$".
 // Nothing else is allowed around or between the digits (no sign, no spaces, no separators),
 // and the value must fit in 64 bits.
@@ -31,7 +33,7 @@ struct PictureSize {
                                                             std::string* error = nullptr);
 
 constexpr int MIN_ROW_WIDTH = 1;
-constexpr int MAX_ROW_WIDTH_ARGUMENT = 255;
+constexpr int MAX_ROW_WIDTH_ARGUMENT = MAX_ROW_WIDTH;
 
 struct WidthRange {
     int first = 0;

@@ -7,8 +7,6 @@
 #include "runtime/ui/requesters.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <vector>
 
 namespace {

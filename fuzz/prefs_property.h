@@ -1,39 +1,27 @@
 #pragma once
-// The settings store on an arbitrary file: every lookup agrees with a reference reading of the
-// text, a rewrite keeps every other line and is a fixed point, the written values read back,
-// and the store never hangs or runs past its buffer. The reference reading is only consulted
-// for texts without a zero byte and for names of plain ASCII, where the contract leaves no
-// room for choice.
-#include "fuzz/check_report.h"
-#include "fuzz/scratch_dir.h"
-
-#include "runtime/store/prefs.h"
-
+// The settings store through properties that need no second parser:
+//  - on any file: reading changes nothing; a rewrite of two Options keys changes what the store
+//    reads for those two and for nothing else (every group and key name the text suggests is
+//    read before and after) and keeps every comment and group line; a second identical rewrite
+//    is a fixed point; the written values
+//    read back; a created store holds exactly what was written;
+//  - on a settings file written from the same bytes with known contents (groups, keys in any
+//    letter case, blanks around "=", values with signs, trailing text or none, duplicates,
+//    comments, every kind of line end, the UTF-8 mark): every lookup gives the value written.
 #include <algorithm>
 #include <cstdint>
-#include <optional>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace prefs_model {
+#include "fuzz/check_report.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/scratch_dir.h"
+#include "runtime/store/prefs.h"
 
-enum class Kind { Group, Comment, Key };
-
-struct Entry {
-    Kind kind;
-    std::string key;
-    std::string text;
-};
-
-struct Store {
-    bool utf8 = false;
-    std::vector<Entry> entries;
-    // Index of the current group entry; -1 for the top of the file.
-    long current = -1;
-    std::optional<std::string> pending;
-};
+namespace prefs_check {
 
 inline bool sameName(const std::string& a, const std::string& b) {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
@@ -42,181 +30,178 @@ inline bool sameName(const std::string& a, const std::string& b) {
 }
 
 inline bool plainAscii(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return c != 0 && static_cast<unsigned char>(c) < 0x80; });
 }
 
-inline Store parse(const std::string& bytes) {
-    Store s;
-    size_t i = 0;
-    const size_t n = bytes.size();
-    if (n >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        s.utf8 = true;
-        i = 3;
-    }
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (i < n) {
-        while (i < n && blank(bytes[i])) ++i;
-        const size_t start = i;
-        while (i < n && bytes[i] != '\r' && bytes[i] != '\n') ++i;
-        const std::string line = bytes.substr(start, i - start);
-        while (i < n && (bytes[i] == '\r' || bytes[i] == '\n')) ++i;
-        if (line.empty()) continue;
-        if (line[0] == ';') {
-            s.entries.push_back({Kind::Comment, "", line.substr(line.size() > 1 && line[1] == ' ' ? 2 : 1)});
-        } else if (line[0] == '[') {
-            const size_t close = line.find(']');
-            s.entries.push_back({Kind::Group, "", line.substr(1, close == std::string::npos ? std::string::npos : close - 1)});
-        } else {
-            const size_t eq = line.find('=');
-            std::string key = line.substr(0, eq);
-            while (!key.empty() && blank(key.back())) key.pop_back();
-            std::string value;
-            if (eq != std::string::npos) {
-                size_t v = eq + 1;
-                while (v < line.size() && blank(line[v])) ++v;
-                value = line.substr(v);
-            }
-            s.entries.push_back({Kind::Key, key, value});
+// Group and key names a text might hold, read loosely: whatever a line holds after "[", or
+// before "=". Too many or wrong ones cost nothing, since the store is compared with itself.
+inline std::pair<std::set<std::string>, std::set<std::string>> suggestedNames(const std::string& text) {
+    std::set<std::string> groups = {"", "Options", "no]such"};
+    std::set<std::string> keys = {"Zoom", "maxwidth", "ontop", "Multi"};
+    size_t start = 0;
+    while (start < text.size() && groups.size() < 24 && keys.size() < 40) {
+        size_t end = text.find_first_of(std::string("\r\n\0", 3), start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        line.erase(0, std::min(line.size(), line.find_first_not_of(" \t")));
+        if (line.empty() || line.size() > 80 || !plainAscii(line)) continue;
+        if (line[0] == '[') {
+            groups.insert(line.substr(1, line.find(']') - 1));
+        } else if (line[0] != ';') {
+            std::string key = line.substr(0, line.find('='));
+            key.erase(key.find_last_not_of(" \t") + 1);
+            keys.insert(key);
         }
     }
-    return s;
+    return {groups, keys};
 }
 
-// First entry of the group named `name` (after its group line), or -1 when there is no such group.
-inline long groupStart(const Store& s, const std::string& name) {
-    if (name.empty()) return 0;
-    for (size_t j = 0; j < s.entries.size(); ++j)
-        if (s.entries[j].kind == Kind::Group && sameName(s.entries[j].text, name)) return static_cast<long>(j) + 1;
-    return -1;
+// The comment and group lines a rewrite must keep, in the form it writes them: "; " and the
+// comment's text (one space after ";" dropped), or the group name in brackets.
+inline std::vector<std::string> keptLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size() && lines.size() < 40) {
+        size_t end = text.find_first_of(std::string("\r\n\0", 3), start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        line.erase(0, std::min(line.size(), line.find_first_not_of(" \t")));
+        if (line.empty() || !plainAscii(line)) continue;
+        if (line[0] == ';') lines.push_back("; " + line.substr(line.size() > 1 && line[1] == ' ' ? 2 : 1));
+        if (line[0] == '[') lines.push_back(line.substr(0, line.find(']')) + "]");
+    }
+    return lines;
 }
 
-inline long findKey(const Store& s, long from, const std::string& key) {
-    for (size_t j = static_cast<size_t>(from); j < s.entries.size() && s.entries[j].kind != Kind::Group; ++j)
-        if (s.entries[j].kind == Kind::Key && sameName(s.entries[j].key, key)) return static_cast<long>(j);
-    return -1;
-}
+// What the store reads for every (group, key) pair: the group's selection result, and the
+// value, or a mark for a missing key (found by reading with two defaults).
+using Reading = std::map<std::pair<std::string, std::string>, std::pair<int, std::string>>;
 
-inline std::optional<std::string> lookup(const Store& s, const std::string& group, const std::string& key) {
-    const long from = groupStart(s, group);
-    if (from < 0) return std::nullopt;
-    const long at = findKey(s, from, key);
-    if (at < 0) return std::nullopt;
-    return s.entries[static_cast<size_t>(at)].text;
-}
-
-// "%d" on a value text. Empty when the value lies outside 32 bits (saturating and wrapping are
-// both allowed there). sscanf skips every white-space byte; a store that skips only blanks and
-// tabs is accepted too, so both readings are returned.
-inline std::vector<int32_t> scanInt(const std::string& value) {
-    std::vector<int32_t> readings;
-    for (const bool allSpace : {true, false}) {
-        size_t i = 0;
-        auto skip = [&](char c) {
-            return c == ' ' || c == '\t' || (allSpace && (c == '\n' || c == '\r' || c == '\v' || c == '\f'));
-        };
-        while (i < value.size() && skip(value[i])) ++i;
-        bool negative = false;
-        if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
-        int64_t v = 0;
-        for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-            v = v * 10 + (value[i] - '0');
-            if (v > 2147483648LL) return {};
+inline Reading readAll(const std::set<std::string>& groups, const std::set<std::string>& keys) {
+    Reading reading;
+    for (const std::string& group : groups) {
+        const int selected = selectPrefGroup(group);
+        for (const std::string& key : keys) {
+            const int32_t first = readPrefInt(key, -77);
+            const int32_t second = readPrefInt(key, -78);
+            reading[{group, key}] = {selected, first == second ? std::to_string(first) : "missing"};
         }
-        if (negative) v = -v;
-        if (v > INT32_MAX) return {};
-        readings.push_back(static_cast<int32_t>(v));
     }
-    return readings;
+    return reading;
 }
 
-inline void select(Store& s, const std::string& name) {
-    s.pending.reset();
-    if (name.empty()) {
-        s.current = -1;
-        return;
-    }
-    const long from = groupStart(s, name);
-    if (from < 0) s.pending = name;
-    else s.current = from - 1;
-}
+// A settings file with known contents, built from the fuzzer's bytes.
+struct KnownFile {
+    std::string text;
+    struct Lookup {
+        std::string group;  // "" for the keys above the first group line
+        std::string key;
+        int32_t value;
+    };
+    std::vector<Lookup> lookups;
+    std::vector<std::string> groups;
+};
 
-inline void write(Store& s, const std::string& key, int32_t value) {
-    if (s.pending) {
-        s.entries.push_back({Kind::Group, "", *s.pending});
-        s.current = static_cast<long>(s.entries.size()) - 1;
-        s.pending.reset();
+inline std::string mixedCase(const std::string& name, FuzzInput& in) {
+    std::string out = name;
+    const uint8_t bits = in.byte();
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (((bits >> (i % 8)) & 1) != 0 && c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 32);
+        if (((bits >> (i % 8)) & 1) != 0 && c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 32);
     }
-    const long from = s.current + 1;
-    const long at = findKey(s, from, key);
-    if (at >= 0) {
-        s.entries[static_cast<size_t>(at)].key = key;
-        s.entries[static_cast<size_t>(at)].text = std::to_string(value);
-        return;
-    }
-    size_t end = static_cast<size_t>(from);
-    while (end < s.entries.size() && s.entries[end].kind != Kind::Group) ++end;
-    s.entries.insert(s.entries.begin() + static_cast<long>(end), {Kind::Key, key, std::to_string(value)});
-}
-
-inline std::string serialise(const Store& s) {
-    const std::string markLine = "\xEF\xBB\xBF\r\n";
-    std::string out;
-    for (const Entry& e : s.entries) {
-        if (e.kind == Kind::Group) out += "[" + e.text + "]\r\n";
-        else if (e.kind == Kind::Comment) out += "; " + e.text + "\r\n";
-        else out += e.key + " = " + e.text + "\r\n";
-    }
-    // A text that would begin with the mark's bytes gets the mark line in front, so they stay
-    // part of the first name when the file is read again.
-    if (s.utf8 || out.compare(0, 3, markLine, 0, 3) == 0) out.insert(0, markLine);
     return out;
 }
 
-} // namespace prefs_model
+inline KnownFile knownFile(FuzzInput& in) {
+    static const char* const LINE_ENDS[] = {"\r\n", "\n", "\r", "\r\n\r\n", "\n\n\r"};
+    static const char* const BLANKS[] = {"", " ", "\t", " \t "};
+    static const char* const GROUP_NAMES[] = {"Options", "view", "Window Place", "x.y"};
+    KnownFile file;
+    auto end = [&] { file.text += LINE_ENDS[in.byte() % 5]; };
+    if (in.byte() % 4 == 0) file.text += "\xEF\xBB\xBF";
+    const int groups = in.byte() % 4;
+    for (int g = -1; g < groups; ++g) {
+        std::string group;
+        if (g >= 0) {
+            group = GROUP_NAMES[g] + std::to_string(in.byte() % 3);
+            file.groups.push_back(group);
+            file.text += BLANKS[in.byte() % 4] + std::string("[") + mixedCase(group, in) + "]";
+            if (in.byte() % 3 == 0) file.text += " ignored = 5";
+            end();
+        }
+        const int keys = in.byte() % 5;
+        for (int k = 0; k < keys; ++k) {
+            const std::string key = "k" + std::to_string(g + 1) + "x" + std::to_string(k);
+            const auto value = static_cast<int32_t>(in.u32());
+            std::string shown = std::to_string(value);
+            int32_t reads = value;
+            switch (in.byte() % 6) {
+                case 0:
+                    break;
+                case 1:
+                    shown = (value >= 0 ? "+" : "") + shown;
+                    break;
+                case 2:
+                    shown += "abc = 7";
+                    break;
+                case 3:
+                    shown += " \t";
+                    break;
+                case 4:
+                    shown = "";
+                    reads = 0;
+                    break;
+                default:
+                    shown = "x" + shown;
+                    reads = 0;
+                    break;
+            }
+            if (in.byte() % 5 == 0) {
+                file.text += "; " + key + " = 1";  // a comment, not a key
+                end();
+            }
+            file.text += BLANKS[in.byte() % 4] + mixedCase(key, in) + BLANKS[in.byte() % 4] + "=" +
+                         BLANKS[in.byte() % 4] + shown;
+            end();
+            if (in.byte() % 6 == 0) {
+                file.text += key + "=" + std::to_string(value ^ 1);  // a later duplicate does not count
+                end();
+            }
+            file.lookups.push_back({group, key, reads});
+        }
+    }
+    return file;
+}
+
+}  // namespace prefs_check
 
 inline std::string check_prefs(const uint8_t* data, size_t size) {
-    namespace pm = prefs_model;
+    using namespace prefs_check;
     CheckReport r;
     const std::string original(reinterpret_cast<const char*>(data), size);
     const std::string path = scratchPath("pv2.ini");
     if (!writeWholeFile(path, original)) return "cannot write the scratch file " + path;
-    const bool modelled = original.find('\0') == std::string::npos;
-    const pm::Store model = modelled ? pm::parse(original) : pm::Store{};
 
-    // Reading: every plain-ASCII (group, key) pair of the text, and the keys above any group.
+    // Reading changes nothing.
     if (!r.expect(openPrefs(path) != 0, "openPrefs on an existing readable file")) {
         closePrefs();
         return r.message();
     }
-    std::set<std::pair<std::string, std::string>> asked;
-    std::string group;
-    for (const pm::Entry& e : model.entries) {
-        if (e.kind == pm::Kind::Group) group = e.text;
-        if (e.kind != pm::Kind::Key || e.key.empty() || !pm::plainAscii(group) || !pm::plainAscii(e.key)) continue;
-        if (!asked.insert({group, e.key}).second) continue;
-        const int selected = selectPrefGroup(group);
-        const long start = pm::groupStart(model, group);
-        r.expectEqual(selected, start >= 0 ? 1 : 0, "selectPrefGroup(" + printable(group) + ")");
-        if (start < 0) continue;
-        const int32_t got = readPrefInt(e.key, -77);
-        const std::optional<std::string> text = pm::lookup(model, group, e.key);
-        const std::vector<int32_t> want = text ? pm::scanInt(*text) : std::vector<int32_t>{-77};
-        if (!want.empty() && std::find(want.begin(), want.end(), got) == want.end())
-            r.expectEqual(got, want.front(), "readPrefInt(" + printable(e.key) + ") in group " + printable(group) +
-                                                 " of value " + printable(text.value_or("")));
-    }
-    // A name holding "]" cannot be a group: nothing is found while it is pending.
-    r.expectEqual(selectPrefGroup("no]such"), 0, "selectPrefGroup of a name no file can hold");
-    r.expectEqual(readPrefInt("Zoom", -5), -5, "readPrefInt while a missing group is selected");
-    selectPrefGroup("Options");
-    for (const char* key : {"zoom", "Multi", "Grid", "Inverse", "Reverse", "ontop", "maxwidth"}) (void)readPrefInt(key, 1);
+    const auto [groups, keys] = suggestedNames(original);
+    const Reading before = readAll(groups, keys);
+    r.expectEqual(before.at({"no]such", "Zoom"}).second, std::string("missing"),
+                  "readPrefInt while a group no file can hold is selected");
     closePrefs();
     r.expectEqual(readWholeFile(path), original, "the file after a store that only read");
 
-    // Rewriting: the two writes land, every other entry is kept, and a second rewrite changes nothing.
+    // A rewrite of two keys changes what the store reads for those two, and nothing else.
     uint32_t hash = 2166136261u;
     for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-    const int32_t zoom = static_cast<int32_t>(hash);
+    const auto zoom = static_cast<int32_t>(hash);
     const int32_t maxwidth = static_cast<int32_t>(size) - 128;
     auto rewrite = [&] {
         if (!r.expect(openPrefs(path) != 0, "openPrefs before the rewrite")) return;
@@ -227,19 +212,30 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
     };
     rewrite();
     const std::string rewritten = readWholeFile(path);
-    if (modelled) {
-        pm::Store expected = model;
-        pm::select(expected, "Options");
-        pm::write(expected, "Zoom", zoom);
-        pm::write(expected, "maxwidth", maxwidth);
-        r.expectEqual(rewritten, pm::serialise(expected), "the rewritten file");
-    }
     if (r.expect(openPrefs(path) != 0, "openPrefs on the rewritten file")) {
-        r.expectEqual(selectPrefGroup("OPTIONS"), 1, "selectPrefGroup after the rewrite");
-        r.expectEqual(readPrefInt("zoom", -1), zoom, "Zoom read back");
-        r.expectEqual(readPrefInt("MAXWIDTH", -1), maxwidth, "maxwidth read back");
+        const Reading after = readAll(groups, keys);
+        for (const auto& [where, was] : before) {
+            auto want = was;
+            if (sameName(where.first, "Options")) {
+                want.first = 1;
+                if (sameName(where.second, "Zoom")) want.second = std::to_string(zoom);
+                if (sameName(where.second, "maxwidth")) want.second = std::to_string(maxwidth);
+            }
+            const auto& got = after.at(where);
+            r.expectEqual(got.first, want.first,
+                          "selectPrefGroup(" + printable(where.first) + ") after the rewrite");
+            r.expectEqual(got.second, want.second,
+                          "readPrefInt(" + printable(where.second) + ") in " + printable(where.first) +
+                              " after the rewrite; before it read " + printable(was.second));
+            if (r.failed()) break;
+        }
     }
     closePrefs();
+    const std::string rewrittenLines = "\r\n" + rewritten;
+    for (const std::string& line : keptLines(original)) {
+        r.expect(rewrittenLines.find("\r\n" + line + "\r\n") != std::string::npos,
+                 "the rewrite lost the line " + printable(line) + ": " + printable(rewritten));
+    }
     rewrite();
     r.expectEqual(readWholeFile(path), rewritten, "a second identical rewrite");
 
@@ -251,8 +247,28 @@ inline std::string check_prefs(const uint8_t* data, size_t size) {
         writePrefInt("ontop", maxwidth);
     }
     closePrefs();
-    r.expectEqual(readWholeFile(path),
-                  "[Options]\r\nZoom = " + std::to_string(zoom) + "\r\nontop = " + std::to_string(maxwidth) + "\r\n",
-                  "the created file");
+    r.expectEqual(
+        readWholeFile(path),
+        "[Options]\r\nZoom = " + std::to_string(zoom) + "\r\nontop = " + std::to_string(maxwidth) + "\r\n",
+        "the created file");
+
+    // A file with known contents: every lookup gives what was written.
+    FuzzInput in(data, size);
+    const KnownFile known = knownFile(in);
+    if (!writeWholeFile(path, known.text)) return "cannot write the scratch file " + path;
+    if (r.expect(openPrefs(path) != 0, "openPrefs on the written settings file")) {
+        for (const std::string& group : known.groups) {
+            r.expectEqual(selectPrefGroup(mixedCase(group, in)), 1,
+                          "selectPrefGroup(" + printable(group) + ")");
+        }
+        for (const KnownFile::Lookup& l : known.lookups) {
+            r.expectEqual(selectPrefGroup(l.group), 1, "selectPrefGroup(" + printable(l.group) + ")");
+            r.expectEqual(readPrefInt(mixedCase(l.key, in), -99), l.value,
+                          "readPrefInt(" + printable(l.key) + ") in " + printable(l.group) + " of " +
+                              printable(known.text));
+            r.expectEqual(readPrefInt(l.key + "x", -99), -99, "readPrefInt of a key no group holds");
+        }
+    }
+    closePrefs();
     return r.message();
 }

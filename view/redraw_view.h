@@ -20,7 +20,7 @@ struct RedrawTargets {
     int status_bar = 0;
     int view_image = 0;
     int preview_image = 2;
-    std::string title = "Pixelsieve 2c";
+    std::string title;  // the window's own title, without the zoom
 };
 
 // Everything a redraw reads, gathered by the caller at the moment of the call.

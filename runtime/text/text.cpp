@@ -1,8 +1,10 @@
 #include "runtime/text/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstddef>
+#include <iterator>
 
 // Every routine here works on bytes, so a position or a length is a byte count. The only
 // places where that could tear a UTF-8 sequence apart are the case conversions, which touch
@@ -51,22 +53,26 @@ size_t sequenceLength(const std::string& text, size_t at) {
     return length;
 }
 
+// The text with the 26 ASCII letters from `from` on replaced by those from `to` on; every other
+// byte, UTF-8 sequences included, stays as it is.
+std::string withLettersMoved(const std::string& text, char from, char to) {
+    std::string result = text;
+    for (char& c : result) {
+        if (c >= from && c < from + 26) {
+            c = static_cast<char>(c - from + to);
+        }
+    }
+    return result;
+}
+
 }  // namespace
 
 std::string decimalText(int64_t value) { return std::to_string(value); }
 
 std::string binaryText(int64_t value) {
-    auto bits = static_cast<uint64_t>(value);
-    if (bits == 0) {
-        return "0";
-    }
-    std::string text;
-    while (bits != 0) {
-        text.push_back((bits & 1u) != 0 ? '1' : '0');
-        bits >>= 1;
-    }
-    std::reverse(text.begin(), text.end());
-    return text;
+    char digits[64];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), static_cast<uint64_t>(value), 2);
+    return std::string(digits, written.ptr);
 }
 
 std::string padLeft(const std::string& text, int width, const std::string& fill) {
@@ -164,25 +170,9 @@ std::string substringFrom(const std::string& text, int start) {
     return text.substr(static_cast<size_t>(from - 1));
 }
 
-std::string toLowerCase(const std::string& text) {
-    std::string result = text;
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
-}
+std::string toLowerCase(const std::string& text) { return withLettersMoved(text, 'A', 'a'); }
 
-std::string toUpperCase(const std::string& text) {
-    std::string result = text;
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
+std::string toUpperCase(const std::string& text) { return withLettersMoved(text, 'a', 'A'); }
 
 int findText(const std::string& text, const std::string& pattern) {
     if (text.empty() || pattern.empty()) {

@@ -187,22 +187,22 @@ public:
 
     int32_t attribute(int attribute) override {
         switch (attribute) {
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 8:
-        case 9: {
+        case CanvasAttribute::PointerX:
+        case CanvasAttribute::PointerY:
+        case CanvasAttribute::Buttons:
+        case CanvasAttribute::VirtualKey:
+        case CanvasAttribute::Modifiers:
+        case CanvasAttribute::WheelSteps:
+        case CanvasAttribute::Character: {
             const CanvasEventData* data = ownEventData();
             if (!data) return 0;
             switch (attribute) {
-            case 2: return data->x;
-            case 3: return data->y;
-            case 4: return data->buttons;
-            case 5: return data->virtualKey;
-            case 6: return data->modifiers;
-            case 8: return data->wheelSteps;
+            case CanvasAttribute::PointerX: return data->x;
+            case CanvasAttribute::PointerY: return data->y;
+            case CanvasAttribute::Buttons: return data->buttons;
+            case CanvasAttribute::VirtualKey: return data->virtualKey;
+            case CanvasAttribute::Modifiers: return data->modifiers;
+            case CanvasAttribute::WheelSteps: return data->wheelSteps;
             default: return data->character;
             }
         }

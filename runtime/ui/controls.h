@@ -44,8 +44,25 @@ int createSpinField(int number, int x, int y, int width, int height, int minimum
 // Program-initiated changes post no event and run no bound procedure.
 int setControlState(int control, int32_t value);
 int32_t controlState(int control);
-// Scroll bar: 1 minimum, 2 maximum, 3 page. Spin field: 1 minimum, 2 maximum.
-// Canvas (read only): 2, 3 pointer x, y of the current event of this canvas; 0 otherwise.
+// Attribute numbers, by kind of control. A canvas's attributes are read only and describe the
+// current event when it is one of this canvas's; otherwise they are 0.
+namespace ScrollBarAttribute {
+enum : int { Minimum = 1, Maximum = 2, Page = 3 };
+}
+namespace SpinFieldAttribute {
+enum : int { Minimum = 1, Maximum = 2 };
+}
+namespace CanvasAttribute {
+enum : int {
+    PointerX = 2,
+    PointerY = 3,
+    Buttons = 4,
+    VirtualKey = 5,
+    Modifiers = 6,
+    WheelSteps = 8,
+    Character = 9
+};
+}
 int setControlAttribute(int control, int attribute, int32_t value);
 int32_t controlAttribute(int control, int attribute);
 int setControlText(int control, const std::string& text);

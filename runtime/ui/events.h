@@ -83,7 +83,15 @@ int32_t eventWindow();
 // posted. 0 when the control does not exist.
 int bindControlEvent(int control, EventProcedure procedure);
 
-// Lets the control accept dropped data (format 15: files) with the allowed actions (1 copy).
+// What enableFileDrop accepts: a format, and the allowed actions as a sum of bits.
+namespace DropFormat {
+enum : int { Text = 1, Files = 15 };
+}
+namespace DropAction {
+enum : int { Copy = 1, Move = 2, Link = 4 };
+}
+
+// Lets the control accept dropped data of the format with the allowed actions.
 void enableFileDrop(int control, int format, int actions);
 // The dropped files' full paths joined by "\n" while the current event carries a file drop.
 std::string droppedFiles();

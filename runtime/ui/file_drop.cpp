@@ -1,9 +1,9 @@
 // Dropping data on controls, over Qt's drag and drop.
 //
 // A control registered with enableFileDrop gets a filter that answers the drag events in its
-// place. Format 15 is a list of local files (URLs that are all local files, at least one); a
+// place. DropFormat::Files is a list of local files (URLs that are all local files, at least one); a
 // drag that offers no registered format, or files that are not local, is refused, so nothing
-// is posted. Format 1 is plain text. The drop's data block lives until the next wait.
+// is posted. DropFormat::Text is plain text. The drop's data block lives until the next wait.
 // The file names are read from the list's raw bytes (file_uri.h), not from Qt's URLs, which
 // lose every name that is not valid UTF-8.
 #include "runtime/ui/control_record.h"
@@ -25,9 +25,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int FORMAT_TEXT = 1;
-constexpr int FORMAT_FILES = 15;
 
 struct DropData {
     int format = 0;
@@ -59,8 +56,8 @@ bool localFiles(const QMimeData* mime, std::string* joined) {
 
 bool offers(const QMimeData* mime, int format) {
     std::string ignored;
-    if (format == FORMAT_FILES) return localFiles(mime, &ignored);
-    if (format == FORMAT_TEXT) return mime && mime->hasText();
+    if (format == DropFormat::Files) return localFiles(mime, &ignored);
+    if (format == DropFormat::Text) return mime && mime->hasText();
     return false;
 }
 
@@ -69,13 +66,13 @@ bool offers(const QMimeData* mime, int format) {
 int chooseAction(int allowed, Qt::DropActions offered, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool canCopy = (allowed & 1) && (offered & Qt::CopyAction);
-    const bool canMove = (allowed & 2) && (offered & Qt::MoveAction);
-    const bool canLink = (allowed & 4) && (offered & Qt::LinkAction);
+    const bool canCopy = (allowed & DropAction::Copy) && (offered & Qt::CopyAction);
+    const bool canMove = (allowed & DropAction::Move) && (offered & Qt::MoveAction);
+    const bool canLink = (allowed & DropAction::Link) && (offered & Qt::LinkAction);
     if (canLink && (held == (Qt::ControlModifier | Qt::ShiftModifier) || held == Qt::AltModifier))
-        return 4;
-    if (canMove && (held == Qt::ShiftModifier || !canCopy)) return 2;
-    if (canCopy) return 1;
+        return DropAction::Link;
+    if (canMove && (held == Qt::ShiftModifier || !canCopy)) return DropAction::Move;
+    if (canCopy) return DropAction::Copy;
     return 0;
 }
 
@@ -108,9 +105,9 @@ protected:
             const int action = actionFor(drop, &format);
             auto data = std::make_unique<DropData>();
             bool read = false;
-            if (action != 0 && format == FORMAT_FILES) {
+            if (action != 0 && format == DropFormat::Files) {
                 read = localFiles(drop->mimeData(), &data->bytes);
-            } else if (action != 0 && format == FORMAT_TEXT) {
+            } else if (action != 0 && format == DropFormat::Text) {
                 data->bytes = drop->mimeData()->text().toStdString();
                 read = true;
             }
@@ -187,6 +184,6 @@ std::string droppedFiles() {
     const int32_t code = currentEventCode();
     if (code != EventCode::DropOnControl && code != EventCode::DropOnWindow) return {};
     const auto* data = static_cast<const DropData*>(currentEventData());
-    if (!data || data->format != FORMAT_FILES) return {};
+    if (!data || data->format != DropFormat::Files) return {};
     return data->bytes;
 }

@@ -62,17 +62,17 @@ public:
     }
     int32_t attribute(int attribute) override {
         switch (attribute) {
-        case 1: return minimum_;
-        case 2: return maximum_;
-        case 3: return page_;
+        case ScrollBarAttribute::Minimum: return minimum_;
+        case ScrollBarAttribute::Maximum: return maximum_;
+        case ScrollBarAttribute::Page: return page_;
         default: return 0;
         }
     }
     int setAttribute(int attribute, int32_t value) override {
         switch (attribute) {
-        case 1: minimum_ = value; break;
-        case 2: maximum_ = value; break;
-        case 3: page_ = value; break;
+        case ScrollBarAttribute::Minimum: minimum_ = value; break;
+        case ScrollBarAttribute::Maximum: maximum_ = value; break;
+        case ScrollBarAttribute::Page: page_ = value; break;
         default: return 0;
         }
         applyRange();

@@ -114,14 +114,14 @@ public:
     }
     std::string text() override { return text_ ? text_->text().toStdString() : std::string(); }
     int32_t attribute(int attribute) override {
-        if (attribute == 1) return minimum_;
-        if (attribute == 2) return maximum_;
+        if (attribute == SpinFieldAttribute::Minimum) return minimum_;
+        if (attribute == SpinFieldAttribute::Maximum) return maximum_;
         return 0;
     }
     int setAttribute(int attribute, int32_t value) override {
-        if (attribute == 1)
+        if (attribute == SpinFieldAttribute::Minimum)
             minimum_ = value;
-        else if (attribute == 2)
+        else if (attribute == SpinFieldAttribute::Maximum)
             maximum_ = value;
         else
             return 0;

@@ -1,10 +1,11 @@
-// The readers of typed and drawn patterns, and the kept fuzz inputs replayed through their check.
+// The readers of typed and drawn patterns.
 #include "analysis/pattern_text.h"
 
 #include <gtest/gtest.h>
 
-#include "fuzz/kept_inputs.h"
-#include "fuzz/pattern_text_property.h"
+#include <cstdint>
+#include <span>
+#include <string>
 
 namespace {
 
@@ -87,9 +88,3 @@ TEST(PatternPbm, RejectsWithAMessage) {
     }
 }
 
-TEST(FuzzReplay, PatternText) {
-    size_t replayed = 0;
-    const auto failures = replayKeptInputs("pattern_text", check_pattern_text, &replayed);
-    EXPECT_GT(replayed, 0u) << "no kept inputs found under " << sourceRoot();
-    for (const auto& failure : failures) ADD_FAILURE() << failure;
-}

@@ -1,9 +1,11 @@
 // "Save image...": the command with its dialogs answered from a timer, the files decoded again.
 #include "app/image_export.h"
 
+#include "app/shell_ids.h"
 #include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 
 #include <QImage>
 
@@ -18,14 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int VIEW_IMAGE = 0;
-
-class ImageExportTest : public ::testing::Test {
+class ImageExportTest : public TempDir {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-export.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TempDir::SetUp();
         state_.last_folder = dir_.string() + "/";
         registerPngEncoder();
         // A picture no symmetry hides: distinct channels in each quadrant and a one-pixel column
@@ -43,10 +41,9 @@ protected:
     }
     void TearDown() override {
         releaseImage(VIEW_IMAGE);
-        fs::remove_all(dir_);
+        TempDir::TearDown();
     }
 
-    std::string at(const std::string& name) const { return (dir_ / name).string(); }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
@@ -77,7 +74,6 @@ protected:
         }
     }
 
-    fs::path dir_;
     ShellState state_;
 };
 
@@ -105,13 +101,13 @@ class ExportNames : public ImageExportTest, public ::testing::WithParamInterface
 TEST_P(ExportNames, ChosenPatternDecidesFormatAndExtension) {
     const NameCase& c = GetParam();
     ModalDriver driver;
-    driver.chooseFile(at(c.typed), c.pattern);
+    driver.chooseFile(path(c.typed), c.pattern);
     export_image(state_);
     ASSERT_TRUE(driver.allStepsUsed());
     ASSERT_EQ(driver.seen().size(), 1u) << "no message after a successful save";
     EXPECT_EQ(files(), std::vector<std::string>{c.written});
-    EXPECT_EQ(magic(at(c.written)), c.signature);
-    expectViewPixels(at(c.written));
+    EXPECT_EQ(magic(path(c.written)), c.signature);
+    expectViewPixels(path(c.written));
 }
 
 INSTANTIATE_TEST_SUITE_P(Patterns, ExportNames,
@@ -125,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Patterns, ExportNames,
 TEST_F(ImageExportTest, OffersTheLoadedFileAndPngFirst) {
     state_.last_file_name = "game.rom";
     ModalDriver driver;
-    driver.chooseFile(at("game.rom"), 0);
+    driver.chooseFile(path("game.rom"), 0);
     export_image(state_);
     ASSERT_EQ(driver.seen().size(), 1u);
     const SeenDialog& dialog = driver.seen()[0];
@@ -145,18 +141,18 @@ TEST_F(ImageExportTest, CancelWritesNothingAndSaysNothing) {
 }
 
 TEST_F(ImageExportTest, ReportsTheExtendedNameWhenTheFileCannotBeWritten) {
-    fs::create_directory(at("shot.png"));  // the extended name is taken by a folder
+    fs::create_directory(path("shot.png"));  // the extended name is taken by a folder
     ModalDriver driver;
-    driver.chooseFile(at("shot"), 0);
+    driver.chooseFile(path("shot"), 0);
     export_image(state_);
     ASSERT_EQ(driver.seen().size(), 2u);
     EXPECT_EQ(driver.seen()[1].kind, "message");
     EXPECT_EQ(driver.seen()[1].title, "Save Image Error");
     std::string text = driver.seen()[1].text;
     if (const size_t cr = text.find("\r\n"); cr != std::string::npos) text.replace(cr, 2, "\n");
-    EXPECT_EQ(text, "Error saving\n" + at("shot.png"));
+    EXPECT_EQ(text, "Error saving\n" + path("shot.png"));
     EXPECT_EQ(files(), std::vector<std::string>{"shot.png"});
-    EXPECT_TRUE(fs::is_directory(at("shot.png")));
+    EXPECT_TRUE(fs::is_directory(path("shot.png")));
 }
 
 }  // namespace

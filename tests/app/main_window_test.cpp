@@ -37,11 +37,11 @@ TEST_F(MainWindowTest, ControlsLieWhereTheLayoutPutsThem) {
         }
         EXPECT_EQ(at, QRect(p.x, p.y, p.width, p.height)) << "control " << p.control;
     }
-    EXPECT_EQ(controlAttribute(RowScrollBar, 2), 32);
-    EXPECT_EQ(controlAttribute(WidthScrollBar, 1), 1);
-    EXPECT_EQ(controlAttribute(WidthScrollBar, 2), 255);
-    EXPECT_EQ(controlAttribute(FineOffsetSpin, 1), -1);
-    EXPECT_EQ(controlAttribute(FineOffsetSpin, 2), 1);
+    EXPECT_EQ(controlAttribute(RowScrollBar, ScrollBarAttribute::Maximum), 32);
+    EXPECT_EQ(controlAttribute(WidthScrollBar, ScrollBarAttribute::Minimum), 1);
+    EXPECT_EQ(controlAttribute(WidthScrollBar, ScrollBarAttribute::Maximum), 255);
+    EXPECT_EQ(controlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum), -1);
+    EXPECT_EQ(controlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum), 1);
     EXPECT_EQ(windowTitle(MainWindow), "Pixelsieve 2c");
     // Fixed size: neither the user nor a layout can resize it.
     EXPECT_EQ(window->frame->minimumSize(), window->frame->maximumSize());

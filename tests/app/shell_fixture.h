@@ -21,14 +21,13 @@
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/statusbar.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 #include "view/layout/sprite_layout.h"
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public TempDir {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-shell.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TempDir::SetUp();
         reset_shell_state();
         loaded_data.release();
         ASSERT_NE(newImage(VIEW_IMAGE, VIEW_WIDTH, VIEW_HEIGHT), 0);
@@ -41,24 +40,17 @@ protected:
         closeWindow(MainWindow);
         releaseAllImages();
         loaded_data.release();
-        std::filesystem::remove_all(dir_);
+        TempDir::TearDown();
     }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
     std::string write_file(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::string p = path(name);
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return p;
+        return write_text(name, std::string(bytes.begin(), bytes.end()));
     }
     std::string write_text(const std::string& name, const std::string& text) const {
-        return write_file(name, std::vector<uint8_t>(text.begin(), text.end()));
+        writeFile(path(name), text);
+        return path(name);
     }
-    static std::string read_text(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string read_text(const std::string& p) { return contentsOf(p); }
 
     // Loads the bytes as a file, as a drop or the command line would.
     void load(const std::vector<uint8_t>& bytes, const std::string& name = "data.bin") {
@@ -76,6 +68,4 @@ protected:
     }
     static ColourValue view_pixel(int x, int y) { return imageSurface(VIEW_IMAGE)->pixel(x, y) & 0xFFFFFF; }
     static std::string status() { return statusText(MainStatusBar, 0); }
-
-    std::filesystem::path dir_;
 };

@@ -1,10 +1,11 @@
-// The shared readers of typed arguments, and every kept fuzz input for them.
+// The shared readers of typed arguments.
 #include "cli/arguments.h"
 
 #include <gtest/gtest.h>
 
-#include "fuzz/cli_arguments_property.h"
-#include "fuzz/kept_inputs.h"
+#include <cstdint>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -65,13 +66,6 @@ TEST(Arguments, TransformsInTheViewsOrder) {
     EXPECT_EQ(transformed_byte(0x12, {.inverse = true, .reverse = true}), 0xB7);
     EXPECT_EQ(transformed_byte(0x12, {.inverse = true, .reverse = true, .nibble_swap = true}), 0x7B);
     EXPECT_EQ(transformed_byte(0x12, {.nibble_swap = true}), 0x21);
-}
-
-TEST(FuzzReplay, CliArgumentsAgainstTheirModels) {
-    size_t replayed = 0;
-    const auto failures = replayKeptInputs("cli_arguments", check_cli_arguments, &replayed);
-    EXPECT_GT(replayed, 0u) << "no kept inputs found under " << sourceRoot();
-    for (const auto& failure : failures) ADD_FAILURE() << failure;
 }
 
 }  // namespace

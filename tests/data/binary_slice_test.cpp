@@ -1,8 +1,8 @@
 // "Save binary...": the command run end to end with its dialogs answered from a timer.
 #include "data/binary_slice.h"
 
-#include "data/file_extension.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -27,15 +27,12 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-class BinarySliceTest : public ::testing::Test {
+class BinarySliceTest : public TempDir {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-slice.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TempDir::SetUp();
         fresh();
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // A new driver for a further run of the command within one test.
     ModalDriver& fresh() {
@@ -54,7 +51,7 @@ protected:
         return b;
     }
     std::string folder() const { return dir_.string() + "/"; }
-    std::string at(const std::string& name) const { return (dir_ / name).string(); }
+    std::string at(const std::string& name) const { return path(name); }
     static Bytes contents(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -78,7 +75,6 @@ protected:
         EXPECT_EQ(messages, 1u);
     }
 
-    fs::path dir_;
     DataBuffer data_;
     std::unique_ptr<ModalDriver> driver_;
 };
@@ -273,19 +269,6 @@ TEST_F(BinarySliceTest, DeletesTheTruncatedFileWhenTheSizeLimitIsHit) {
 
     expectOnlyMessage("Save binary file", "Cannot save\r\n" + at("big.bin"));
     EXPECT_FALSE(fs::exists(at("big.bin")));
-}
-
-TEST(FileExtension, AppendsUnlessTheLastFourCharactersMatchInAnyCase) {
-    EXPECT_EQ(with_extension("sprite", ".bin"), "sprite.bin");
-    EXPECT_EQ(with_extension("sprite.BIN", ".bin"), "sprite.BIN");
-    EXPECT_EQ(with_extension("sprite.Bin", ".bin"), "sprite.Bin");
-    EXPECT_EQ(with_extension("a.b", ".bin"), "a.b.bin");
-    EXPECT_EQ(with_extension("bin", ".bin"), "bin.bin");
-    EXPECT_EQ(with_extension(".bin", ".bin"), ".bin");
-    EXPECT_EQ(with_extension("", ".png"), ".png");
-    EXPECT_EQ(with_extension("/a/sprite.png", ".bmp"), "/a/sprite.png.bmp");
-    EXPECT_EQ(with_extension("/a/sprite.bmp", ".png"), "/a/sprite.bmp.png");
-    EXPECT_EQ(with_extension("/a/x.bin/name", ".bin"), "/a/x.bin/name.bin");
 }
 
 }  // namespace

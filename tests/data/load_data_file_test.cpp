@@ -9,26 +9,21 @@
 #include <fstream>
 
 #include "tests/support/modal_driver.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class LoadDataFileTest : public ::testing::Test {
+class LoadDataFileTest : public TempDir {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/pixelsieve-load.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
     void TearDown() override {
         data_.release();
-        fs::remove_all(dir_);
+        TempDir::TearDown();
     }
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::string p = (dir_ / name).string();
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        writeFile(path(name), bytes);
+        return path(name);
     }
     // Loads and expects the one message box of a failure, and the data as it was before.
     void expect_failure(const std::string& path, const std::string& title, const std::string& text) {
@@ -52,7 +47,6 @@ protected:
         EXPECT_EQ(after, before) << path;
     }
 
-    fs::path dir_;
     DataBuffer data_;
 };
 

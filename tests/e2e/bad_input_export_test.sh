@@ -21,7 +21,7 @@ wid=$(e2e_wait_window)
 
 # PNG into a folder that does not exist: the dialog warns and stays open. The name is then
 # corrected to one in an existing folder, where the file-size limit stops the PNG writer.
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 did=$(e2e_find_window "$SAVE_DIALOG")
 e2e_focus "$did"
 xdotool key ctrl+a
@@ -44,14 +44,14 @@ bad_ack_message "Save Image Error"
 e2e_log "PNG stopped by the file-size limit: message, no file: ok"
 
 # BMP into a folder the program may not write.
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 save_answer "$SAVE_DIALOG" "$w/locked/view" B
 bad_ack_message "Save Image Error"
 [ -z "$(ls -A "$w/locked")" ] || e2e_fail "files in the locked folder: $(ls -A "$w/locked")"
 e2e_log "BMP into a folder without write permission: message, no file: ok"
 
 # A slice into the same folder.
-save_menu_item "$wid" 3
+e2e_menu_pick "$wid" File "Save binary..."
 save_answer "size" '$10'
 save_answer "$SAVE_DIALOG" "$w/locked/cut"
 bad_ack_message "Save binary file"

@@ -27,43 +27,56 @@ bad_expect_refusal() {
     e2e_log "refused $arg with '$title': ok"
 }
 
-# Quits through the File menu's last item ("Quit"), the way the save tests do, and checks the
-# exit code. Escape would do too, but the program polls it from the whole X server.
+# Quits through the File menu's "Quit" and checks the exit code. Escape would do too, but the
+# program polls it from the whole X server.
 bad_quit() {
-    local wid=$1
-    local ox oy
-    read -r ox oy < <(e2e_window_origin "$wid")
-    e2e_focus "$wid"
-    xdotool mousemove "$((ox + 14))" "$((oy + 10))" click 1
-    sleep 0.5
-    xdotool key Up
-    sleep 0.15
-    xdotool key Return
+    e2e_menu_pick "$1" File Quit
     local rc
     rc=$(e2e_wait_exit)
     [ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 }
 
 # Starts the program through e2e_start with a wrapper that runs PRELUDE first and then execs
-# the program (the same process, so the harness's pid and exit code stay the program's).
+# the program (the same process, so the harness's pid and exit code stay the program's). The
+# prelude may name another copy of the program in $program and a user in AS_USER.
 bad_start_wrapped() {
     local prelude=$1
     shift
     {
         echo '#!/usr/bin/env bash'
+        printf 'program=%q\n' "$PIXELSIEVE_BIN"
         printf '%s\n' "$prelude"
-        printf 'exec ${AS_USER[@]+"${AS_USER[@]}"} %q "$@"\n' "$PIXELSIEVE_BIN"
+        echo 'exec ${AS_USER[@]+"${AS_USER[@]}"} "$program" "$@"'
     } >"$E2E_TMP/wrapped"
     chmod 755 "$E2E_TMP/wrapped"
     PIXELSIEVE_BIN="$E2E_TMP/wrapped" e2e_start "$@"
 }
 
 # When root (whose reads and writes permissions do not stop), the wrapped program runs as the
-# unprivileged "nobody", with $E2E_WORK made its own.
+# unprivileged "nobody", with $E2E_WORK made its own. The checkout may lie in a folder nobody
+# cannot enter (a clone into a fresh mktemp -d folder is 0700), so nobody runs a copy of the
+# program, and of the leak checker's suppressions, in a folder of the temp dir.
 bad_as_nobody_prelude() {
     [ "$(id -u)" = 0 ] || return 0
     chmod 755 "$E2E_TMP"
     chown -R nobody "$E2E_WORK"
+    local dir=$E2E_TMP/nobody
+    mkdir -p "$dir"
+    chmod 755 "$dir"
+    cp "$PIXELSIEVE_BIN" "$dir/pixelsieve"
+    chmod 755 "$dir/pixelsieve"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$dir/pixelsieve" ||
+        e2e_fail "nobody cannot run $dir/pixelsieve: a folder above it is closed to others"
+    printf 'program=%q\n' "$dir/pixelsieve"
+    local option supp=""
+    for option in ${LSAN_OPTIONS//:/ }; do
+        [ "${option%%=*}" = suppressions ] && supp=${option#*=}
+    done
+    if [ -n "$supp" ]; then
+        cp "$supp" "$dir/lsan.supp"
+        chmod 644 "$dir/lsan.supp"
+        printf 'export LSAN_OPTIONS=%q\n' "${LSAN_OPTIONS//"$supp"/"$dir/lsan.supp"}"
+    fi
     echo 'AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent XDG_RUNTIME_DIR=)'
 }
 

@@ -13,10 +13,8 @@ shell_start_on_bits
 e2e_key ctrl+g
 e2e_poll "$E2E_TIMEOUT" shell_canvas_shows 1 1 grid || e2e_fail "grid: $(cat "$E2E_TMP/check.log")"
 
-read -r ox oy < <(e2e_window_origin "$wid")
-
-# The File menu, opened by a click on its title (the first title of the bar).
-xdotool mousemove "$((ox + 14))" "$((oy + 10))" click 1
+# The File menu, opened by a click on its title.
+e2e_menu_open "$wid" File
 shell_wait_menus 1
 shell_escape
 shell_wait_menus 0
@@ -25,7 +23,7 @@ shell_still_running 2 "Escape closed the File menu"
 # Right moves from File to View, the title after it, and opens View with its first item, the
 # Zoom submenu, active; Right again opens that. (The program's polling also steps the width on
 # Right, as it does whatever has the focus.)
-xdotool mousemove "$((ox + 14))" "$((oy + 10))" click 1
+e2e_menu_open "$wid" File
 shell_wait_menus 1
 xdotool key Right
 sleep 0.3
@@ -38,14 +36,16 @@ shell_escape
 shell_wait_menus 0
 shell_still_running 2 "Escape closed the View menu"
 
-# The row scroll bar lies right of the canvas, the spin field at 320, 532 below its top left.
-xdotool mousemove "$((cx + 610))" "$((cy + 200))" click 3
+# The context menus of the row scroll bar and of the spin field's text.
+read -r x y < <(e2e_control_centre "$cx" "$cy" RowScrollBar)
+xdotool mousemove "$x" "$y" click 3
 shell_wait_menus 1
 shell_escape
 shell_wait_menus 0
 shell_still_running 2 "Escape closed the scroll bar's context menu"
 
-xdotool mousemove "$((cx + 340))" "$((cy + 542))" click 3
+read -r x y w h < <(e2e_control_rect "$cx" "$cy" FineOffsetSpin)
+xdotool mousemove "$((x + w / 4))" "$((y + h / 2))" click 3
 shell_wait_menus 1
 shell_escape
 shell_wait_menus 0

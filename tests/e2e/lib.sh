@@ -11,6 +11,13 @@
 #   e2e_key KEYS / e2e_hold_key KEY SECONDS   press through XTEST (the program polls the keymap)
 #   e2e_screenshot_rgb FILE; e2e_pixel FILE X Y; e2e_canvas_origin FILE WID FIRST_BYTE;
 #   e2e_wait_canvas SHOT WID FIRST_BYTE
+#   e2e_menu_open WID LABEL        opens the menu of a bar entry ("File"), no item selected
+#   e2e_menu_pick WID LABEL...     picks a menu item by its labels ("File" "Save image...")
+#   e2e_popup_pick WID X Y LABEL   right click at (X, Y), then the popup menu's item
+#   e2e_control_rect CX CY NAME    "X Y W H" on the screen of a control named in the window builder
+#   e2e_control_centre CX CY NAME  "X Y" of its centre
+#   e2e_settle WID                 waits until the program has handled everything sent before
+#   e2e_send_key WID KEY           a key as a synthetic event, which the program's polling ignores
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
 # sanitizers and starts slowly. On exit Xvfb and the program are stopped and the temp dir removed
 # (kept when E2E_KEEP=1). Needs: Xvfb, xdotool, ImageMagick's import, python3.
@@ -23,6 +30,10 @@ E2E_WORK=""
 E2E_PID=""
 E2E_XVFB_PID=""
 E2E_TIMEOUT="${E2E_TIMEOUT:-60}"
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The menus and control rectangles are read from the window builder, so the tests find an item
+# by its label and a control by its name wherever they stand.
+E2E_LAYOUT=("$E2E_ROOT/tests/e2e/window_layout.py" "$E2E_ROOT/app")
 
 e2e_log() { echo "e2e: $*" >&2; }
 
@@ -290,4 +301,119 @@ for y in range(oy, oy + 120):
         sys.exit(0)
 sys.exit("canvas not found below the window origin %d,%d" % (ox, oy))
 EOF2
+}
+
+# Visible windows of the program besides WID: one for each open menu or dialog.
+_e2e_other_windows() { (xdotool search --onlyvisible --class '^pixelsieve$' 2>/dev/null || true) | grep -cvx "$1"; }
+
+# Sends a key to the window as a synthetic event (XSendEvent), to whichever of its fields or
+# menus has the keyboard. Qt's menus and fields take it like any key, but it leaves the X
+# server's keymap alone, which the program polls for the arrows and Escape: an arrow that steps
+# through a menu does not also move the view.
+e2e_send_key() {
+    xdotool key --window "$1" "$2"
+    sleep 0.1
+}
+
+# A menu's keys: the arrows as synthetic events (see e2e_send_key), Return through XTEST as a
+# real keyboard sends it. A synthetic Return that ends the program (on "Quit") upsets the next
+# program started on the same display: its menus stop answering.
+_e2e_menu_key() {
+    if [ "$2" = Return ]; then
+        e2e_key Return
+    else
+        e2e_send_key "$1" "$2"
+    fi
+}
+
+# Opens the menu of the bar entry LABEL (as the window builder writes it) with a click where a
+# screenshot shows the entry, and waits for it; an entry that is an item is picked by the click.
+# A menu opened so has no item selected yet.
+e2e_menu_open() {
+    local wid=$1 label=$2 index kind x y attempt
+    read -r index kind < <(python3 "${E2E_LAYOUT[@]}" bar-index "$label") || e2e_fail "no bar entry $label"
+    e2e_focus "$wid"
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    _e2e_bar_entry_found() {
+        e2e_screenshot_rgb "$E2E_TMP/menu_bar.rgb"
+        python3 "${E2E_LAYOUT[@]}" bar-entry "$E2E_TMP/menu_bar.rgb" "$X" "$Y" "$WIDTH" "$index" \
+            >"$E2E_TMP/bar_entry" 2>"$E2E_TMP/bar_entry.log"
+    }
+    e2e_poll "$E2E_TIMEOUT" _e2e_bar_entry_found || e2e_fail "menu bar: $(cat "$E2E_TMP/bar_entry.log")"
+    read -r x y <"$E2E_TMP/bar_entry"
+    [ "$(_e2e_other_windows "$wid")" = 0 ] || e2e_fail "a menu or dialog is already open"
+    _e2e_menu_shown() { [ "$(_e2e_other_windows "$wid")" -ge 1 ]; }
+    # A click the busy program missed is repeated.
+    for attempt in 1 2 3; do
+        xdotool mousemove "$x" "$y" click 1
+        [ "$kind" = menu ] || return 0
+        if e2e_poll 10 _e2e_menu_shown; then return 0; fi
+    done
+    e2e_fail "the menu $label did not open"
+}
+
+# Picks a menu item by its labels as the window builder writes them (the text before the tab):
+# e2e_menu_pick WID "File" "Save image...", WID "View" "Zoom" "zoom x2", or WID "x4" for an entry
+# on the bar itself. The keys after the click go to the open menu, and every submenu that opens
+# is waited for before the next key.
+e2e_menu_pick() {
+    local wid=$1 keys index key windows=1
+    shift
+    keys=$(python3 "${E2E_LAYOUT[@]}" menu-keys "$@") || e2e_fail "no menu item $*"
+    read -r index keys <<<"$keys"
+    e2e_menu_open "$wid" "$1"
+    _e2e_menus_open() { [ "$(_e2e_other_windows "$wid")" -ge "$windows" ]; }
+    for key in $keys; do
+        _e2e_menu_key "$wid" "$key"
+        if [ "$key" = Right ]; then
+            windows=$((windows + 1))
+            e2e_poll "$E2E_TIMEOUT" _e2e_menus_open || e2e_fail "the submenu did not open on the way to: $*"
+        fi
+    done
+}
+
+# Right-clicks at screen position (X, Y) over window WID and picks the item LABEL of the popup
+# menu that opens.
+e2e_popup_pick() {
+    local wid=$1 x=$2 y=$3 label=$4 keys key
+    keys=$(python3 "${E2E_LAYOUT[@]}" popup-keys "$label") || e2e_fail "no popup item $label"
+    [ "$(_e2e_other_windows "$wid")" = 0 ] || e2e_fail "a menu or dialog is already open"
+    xdotool mousemove "$x" "$y" click 3
+    _e2e_popup_open() { [ "$(_e2e_other_windows "$wid")" -ge 1 ]; }
+    e2e_poll "$E2E_TIMEOUT" _e2e_popup_open || e2e_fail "no popup menu after a right click at $x,$y"
+    for key in $keys; do
+        _e2e_menu_key "$wid" "$key"
+    done
+}
+
+# Prints "X Y W H", the screen rectangle of control NAME (as the window builder names it, e.g.
+# NibbleSwapBox), given the canvas's top-left pixel (CX, CY) on the screen.
+e2e_control_rect() {
+    local cx=$1 cy=$2 name=$3 x y w h
+    read -r x y w h < <(python3 "${E2E_LAYOUT[@]}" control "$name") || e2e_fail "no control $name"
+    echo "$((cx + x)) $((cy + y)) $w $h"
+}
+
+# Prints "X Y", the screen position of the centre of control NAME; see e2e_control_rect.
+e2e_control_centre() {
+    local x y w h
+    read -r x y w h < <(e2e_control_rect "$@")
+    echo "$((x + w / 2)) $((y + h / 2))"
+}
+
+# Waits until the program has handled everything sent to it before and is back in its own loop
+# with no dialog open: the zoom is switched to another value and back by its shortcuts, each
+# time waiting for the title to show it (no shortcut works while a dialog is open).
+e2e_settle() {
+    local wid=$1 title zoom other
+    title=$(e2e_title "$wid")
+    zoom=${title##*,x}
+    other=2
+    [ "$zoom" = 2 ] && other=1
+    e2e_focus "$wid"
+    e2e_key "ctrl+$other"
+    e2e_wait_title "$wid" "${title%,x*},x$other"
+    e2e_key "ctrl+$zoom"
+    e2e_wait_title "$wid" "$title"
 }

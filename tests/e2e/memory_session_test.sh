@@ -21,39 +21,36 @@ for keys in ctrl+2 ctrl+4 ctrl+8 ctrl+1 ctrl+g ctrl+i ctrl+m ctrl+r ctrl+t ctrl+
     e2e_key "$keys"
 done
 e2e_wait_title "$wid" "Pixelsieve 2c,x1"
-# Nibble swap and the fine offset's up arrow have no shortcut: clicked where they stand below
-# the canvas (the check box at x 405, the spin field's arrows at its right end).
-xdotool mousemove "$((cx + 420))" "$((cy + 512 + 30))" click 1
-sleep 0.3
-xdotool mousemove "$((cx + 392))" "$((cy + 512 + 25))" click 1
-sleep 0.3
+# Nibble swap and the fine offset have no shortcut: the check box is clicked, and the spin
+# field, once clicked into, stepped up with its arrow key.
+read -r x y < <(e2e_control_centre "$cx" "$cy" NibbleSwapBox)
+xdotool mousemove "$x" "$y" click 1
+read -r x y < <(e2e_control_centre "$cx" "$cy" FineOffsetSpin)
+xdotool mousemove "$x" "$y" click 1
+e2e_settle "$wid"
+e2e_send_key "$wid" Up
 e2e_focus "$wid"
 e2e_hold_key Right 0.4
 e2e_hold_key Down 0.3
 # The preview follows the pointer; the wheel scrolls; a right click offers "jump here".
 for x in 50 150 250 350; do
     xdotool mousemove "$((cx + x))" "$((cy + 200))"
-    sleep 0.1
+    sleep 0.1 # apart, so that each move is a redraw of its own
 done
 xdotool click 5 click 5 click 4
-sleep 0.3
-xdotool click 3
-sleep 0.5
-xdotool key Down Return
-sleep 0.5
-kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the program ended while the options were changed"
+e2e_popup_pick "$wid" "$((cx + 350))" "$((cy + 200))" "jump here"
+e2e_settle "$wid"
 
 # The second file through the open dialog.
 e2e_focus "$wid"
 e2e_key ctrl+o
 save_answer "Please choose file to load" "$w/second.dat"
-sleep 1
-kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the program ended on loading the second file"
+e2e_settle "$wid"
 
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 save_answer "$SAVE_DIALOG" "$w/view"
 save_wait_file "$w/view.png"
-save_menu_item "$wid" 3
+e2e_menu_pick "$wid" File "Save binary..."
 save_answer "size" '$100'
 save_answer "$SAVE_DIALOG" "$w/slice"
 save_wait_file "$w/slice.bin"
@@ -68,7 +65,7 @@ sys.exit(0 if slice_.translate(bytes(turn.index(b) for b in range(256))) in seco
          and slice_.translate(bytes(turn.index(b) for b in range(256))) not in first else 1)
 PY
 
-save_menu_item "$wid" 1
+e2e_menu_pick "$wid" File Quit
 rc=$(e2e_wait_exit 120)
 grep -q "LeakSanitizer" "$E2E_TMP/app.log" && e2e_fail "leaks reported"
 [ "$rc" = 0 ] || e2e_fail "the session ended with $rc"

@@ -15,18 +15,21 @@ e2e_start sample.bin
 wid=$(e2e_wait_window)
 e2e_wait_title "$wid" "Pixelsieve 2c,x1"
 e2e_focus "$wid"
-sleep 0.5
 shot="$E2E_TMP/shot.rgb"
-e2e_screenshot_rgb "$shot"
-read -r cx cy < <(e2e_canvas_origin "$shot" "$wid" "$first") || e2e_fail "canvas not found"
-python3 "$check" "$shot" "$cx" "$cy" "$sample" 1 1 || e2e_fail "the sample is not shown at width 1"
+read -r cx cy < <(e2e_wait_canvas "$shot" "$wid" "$first")
+shows_width_one() {
+    e2e_screenshot_rgb "$shot"
+    python3 "$check" "$shot" "$cx" "$cy" "$sample" 1 1 2>"$E2E_TMP/check.log"
+}
+e2e_poll 10 shows_width_one || e2e_fail "the sample is not shown at width 1: $(cat "$E2E_TMP/check.log")"
 
 e2e_hold_key Right 0.5
-sleep 0.5
-e2e_screenshot_rgb "$shot"
-width=$(python3 "$check" --find-width "$shot" "$cx" "$cy" "$sample" 1) ||
-    e2e_fail "after holding Right no single width matches the canvas"
-[ "$width" -gt 1 ] || e2e_fail "holding Right left the width at 1"
+e2e_settle "$wid"
+wider_than_one() {
+    e2e_screenshot_rgb "$shot"
+    width=$(python3 "$check" --find-width "$shot" "$cx" "$cy" "$sample" 1) && [ "$width" -gt 1 ]
+}
+e2e_poll 10 wider_than_one || e2e_fail "after holding Right the canvas shows width '${width:-none}'"
 
 e2e_key Escape
 [ "$(e2e_wait_exit)" = 0 ] || e2e_fail "exit code not 0"

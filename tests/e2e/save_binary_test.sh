@@ -22,7 +22,7 @@ e2e_key ctrl+i
 e2e_key ctrl+r
 
 # 32 bytes ("$20") from the first byte shown.
-save_menu_item "$wid" 3
+e2e_menu_pick "$wid" File "Save binary..."
 save_answer "size" '$20'
 save_answer "$SAVE_DIALOG" "$out/cut"
 save_wait_file "$out/cut.bin"
@@ -35,14 +35,14 @@ got=$(save_hex "$out/cut.bin")
 [ "$got" = "$want" ] || e2e_fail "cut.bin holds $got, expected $want"
 
 # One byte past the end: refused before any save dialog.
-save_menu_item "$wid" 3
+e2e_menu_pick "$wid" File "Save binary..."
 save_answer "size" 20001
 save_ack_message "Save binary file"
-sleep 1
+e2e_settle "$wid"
 e2e_no_window "$SAVE_DIALOG" || e2e_fail "a save dialog followed \"Too big value!\""
 
 # The whole file does not fit under the limit: message, and no partial file.
-save_menu_item "$wid" 3
+e2e_menu_pick "$wid" File "Save binary..."
 save_answer "size" 20000
 save_answer "$SAVE_DIALOG" "$out/whole"
 save_ack_message "Save binary file"
@@ -51,7 +51,7 @@ save_ack_message "Save binary file"
 
 # The program goes on as before, and ends cleanly (the sanitizers report leaks at exit).
 kill -0 "$E2E_PID" || e2e_fail "the program ended"
-save_menu_item "$wid" 1
+e2e_menu_pick "$wid" File Quit
 rc=$(e2e_wait_exit)
 [ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 e2e_log "passed"

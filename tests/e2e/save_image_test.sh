@@ -34,7 +34,7 @@ PY
 e2e_poll 10 grid_shown || e2e_fail "Ctrl+G did not change the canvas"
 
 # PNG, the preselected pattern; the name gets ".png".
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 save_answer "$SAVE_DIALOG" "$out/view"
 save_wait_file "$out/view.png"
 python3 "$here/view_picture.py" "$out/view.png" "$E2E_WORK/sprites.dat" 1 0 ||
@@ -44,7 +44,7 @@ python3 "$here/view_picture.py" "$out/view.png" "$E2E_WORK/sprites.dat" 1 0 ||
 # the inverse just switched on is in the picture.
 e2e_focus "$wid"
 e2e_key ctrl+i
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 save_answer "$SAVE_DIALOG" "$out/view.png" B
 save_wait_file "$out/view.png.bmp"
 [ "$(stat -c %s "$out/view.png.bmp")" = 921654 ] || e2e_fail "the BMP is not 921654 bytes"
@@ -54,14 +54,14 @@ python3 "$here/view_picture.py" "$out/view.png.bmp" "$E2E_WORK/sprites.dat" 1 0 
     e2e_fail "unexpected files: $(ls "$out")"
 e2e_no_window "Save Image Error" || e2e_fail "an error was shown after a successful save"
 
-save_menu_item "$wid" 1
+e2e_menu_pick "$wid" File Quit
 rc=$(e2e_wait_exit)
 [ "$rc" = 0 ] || e2e_fail "Quit ended the program with $rc"
 
 # A 900 KiB BMP under a 200 KiB file-size limit: the writer fails part-way.
 e2e_start_limited 200 sprites.dat
 wid=$(e2e_wait_window)
-save_menu_item "$wid" 2
+e2e_menu_pick "$wid" File "Save image..."
 save_answer "$SAVE_DIALOG" "$out/limited" B
 save_ack_message "Save Image Error"
 [ ! -e "$out/limited.bmp" ] || e2e_fail "a partial limited.bmp was left behind"

@@ -5,35 +5,6 @@
 
 SAVE_DIALOG="Please choose file to save"
 
-_save_menu_open() {
-    [ "$( (xdotool search --onlyvisible --class '^pixelsieve$' 2>/dev/null || true) | wc -l)" -ge 2 ]
-}
-
-# Opens the File menu with a click on its title and picks an item counted from the bottom:
-# the first Up from a freshly opened menu lands on the last item and separators are skipped,
-# so 1 is "Quit", 2 "Save image...", 3 "Save binary...". Up is the only arrow used: at the top
-# row the program's own arrow polling leaves the view where it is.
-save_menu_item() {
-    local wid=$1 ups=$2
-    local ox oy attempt
-    read -r ox oy < <(e2e_window_origin "$wid")
-    e2e_focus "$wid"
-    # The open menu is a second visible window of the program's class (it has no title); a click
-    # the busy program missed is repeated.
-    for attempt in 1 2 3; do
-        xdotool mousemove "$((ox + 14))" "$((oy + 10))" click 1
-        if e2e_poll 10 _save_menu_open; then break; fi
-        [ "$attempt" = 3 ] && e2e_fail "the File menu did not open"
-    done
-    sleep 0.2
-    local i
-    for ((i = 0; i < ups; i++)); do
-        xdotool key Up
-        sleep 0.15
-    done
-    xdotool key Return
-}
-
 # Waits until no visible window has this title.
 save_wait_closed() {
     e2e_poll "$E2E_TIMEOUT" e2e_no_window "$1" || e2e_fail "the window '$1' did not close"

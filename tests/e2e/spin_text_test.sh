@@ -10,23 +10,23 @@ shell_start_on_bits
 python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); open(sys.argv[2], "wb").write(d[1:])' \
     "$E2E_WORK/bits.bin" "$E2E_TMP/from1.bin"
 
-# The field's text part: 320, 532 below the canvas's top left, 80 wide less the arrows.
-spin_x=$((cx + 320))
-spin_y=$((cy + 532))
+# The field's top left; its text part is the field less the arrows at its right end.
+read -r spin_x spin_y spin_w spin_h < <(e2e_control_rect "$cx" "$cy" FineOffsetSpin)
 # Saves the text part of the field (inside its frame) from a fresh screenshot as raw bytes.
 spin_text_shot() {
     e2e_screenshot_rgb "$SHELL_SHOT"
-    python3 - "$SHELL_SHOT" "$spin_x" "$spin_y" "$1" <<'PY'
+    python3 - "$SHELL_SHOT" "$spin_x" "$spin_y" "$spin_w" "$spin_h" "$1" <<'PY'
 import sys
-shot, x0, y0, out = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+shot, x0, y0, w, h, out = sys.argv[1], *map(int, sys.argv[2:6]), sys.argv[6]
 raw = open(shot, "rb").read()
-rows = [raw[((y0 + y) * 1280 + x0 + 3) * 3:((y0 + y) * 1280 + x0 + 58) * 3] for y in range(3, 17)]
+# Inside the frame, left of the arrows (about as wide as the field is high).
+rows = [raw[((y0 + y) * 1280 + x0 + 3) * 3:((y0 + y) * 1280 + x0 + w - h - 2) * 3] for y in range(3, h - 3)]
 open(out, "wb").write(b"".join(rows))
 PY
 }
 # Types TEXT into the field, which takes the first keystroke and then gives the focus away.
 spin_type() {
-    xdotool mousemove "$((spin_x + 30))" "$((spin_y + 10))" click 1
+    xdotool mousemove "$((spin_x + (spin_w - spin_h) / 2))" "$((spin_y + spin_h / 2))" click 1
     sleep 0.3
     xdotool key ctrl+a
     xdotool type --delay 50 -- "$1"

@@ -20,14 +20,11 @@ e2e_wait_title "$wid" "Pixelsieve 2c,x1"
 e2e_focus "$wid"
 
 shot="$E2E_TMP/shot.rgb"
-# The canvas repaints at once, but give the server a moment to show it.
 canvas_matches() {
     e2e_screenshot_rgb "$shot"
     python3 "$check" "$shot" "$cx" "$cy" "$data" "$@" 2>"$E2E_TMP/check.log"
 }
-sleep 0.5
-e2e_screenshot_rgb "$shot"
-read -r cx cy < <(e2e_canvas_origin "$shot" "$wid" 0xA5) || e2e_fail "canvas not found"
+read -r cx cy < <(e2e_wait_canvas "$shot" "$wid" 0xA5)
 e2e_log "canvas at $cx,$cy"
 
 e2e_poll 10 canvas_matches 1 1 || e2e_fail "zoom 1: $(cat "$E2E_TMP/check.log")"
@@ -42,11 +39,12 @@ e2e_poll 10 canvas_matches 1 2 inverse || e2e_fail "inverse: $(cat "$E2E_TMP/che
 # Holding Right widens the rows by one per auto-repeat: some width above 1 must now show, and
 # the picture must be exactly that width's.
 e2e_hold_key Right 1
-sleep 0.5
-e2e_screenshot_rgb "$shot"
-width=$(python3 "$check" --find-width "$shot" "$cx" "$cy" "$data" 2 inverse) ||
-    e2e_fail "after holding Right no single width matches the canvas"
-[ "$width" -gt 1 ] || e2e_fail "holding Right left the width at $width"
+e2e_settle "$wid"
+wider_than_one() {
+    e2e_screenshot_rgb "$shot"
+    width=$(python3 "$check" --find-width "$shot" "$cx" "$cy" "$data" 2 inverse) && [ "$width" -gt 1 ]
+}
+e2e_poll 10 wider_than_one || e2e_fail "after holding Right the canvas shows width '${width:-none}'"
 e2e_log "width after holding Right: $width"
 
 e2e_key ctrl+g

@@ -20,14 +20,15 @@
 
 #include "runtime/image/image.h"
 #include "tests/image/drawing_pass.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::vector<uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = contentsOf(path.string());
+    return {bytes.begin(), bytes.end()};
 }
 
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
@@ -37,20 +38,16 @@ uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint32_t>(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
 }
 
-class Encoders : public ::testing::Test {
+class Encoders : public TempDir {
 protected:
     void SetUp() override {
+        TempDir::SetUp();
         registerPngEncoder();
         registerPngEncoder();  // a second registration adds nothing
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::path(::testing::TempDir()) /
-              (std::string("encoders_") + info->name() + "_" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
     }
     void TearDown() override {
         releaseAllImages();
-        fs::remove_all(dir);
+        TempDir::TearDown();
     }
 
     // Image `number` filled with random colours (dense) or black with a few white dots.
@@ -75,10 +72,6 @@ protected:
             }
         }
     }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
-    fs::path dir;
 };
 
 // libpng's own reader, independent of the writer: every pixel as a packed colour.
@@ -234,15 +227,15 @@ TEST_F(Encoders, RefusedSavesCreateNothing) {
     EXPECT_EQ(saveImageFile(0, path("unknown.gif"), 0x464947), 0);
     EXPECT_EQ(saveImageFile(0, path("no/such/dir.png"), FORMAT_PNG), 0);
     EXPECT_EQ(saveImageBmp(0, path("no/such/dir.bmp")), 0);
-    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_TRUE(fs::is_empty(dir_));
 
     // A name that is taken by a directory cannot be created; the directory stays as it was.
-    fs::create_directory(dir / "taken");
-    std::ofstream(dir / "taken" / "inside") << "kept";
+    fs::create_directory(dir_ / "taken");
+    std::ofstream(dir_ / "taken" / "inside") << "kept";
     EXPECT_EQ(saveImageBmp(0, path("taken")), 0);
     EXPECT_EQ(saveImageFile(0, path("taken"), FORMAT_PNG), 0);
-    EXPECT_TRUE(fs::is_directory(dir / "taken"));
-    EXPECT_EQ(readAll(dir / "taken" / "inside").size(), 4u);
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken"));
+    EXPECT_EQ(readAll(dir_ / "taken" / "inside").size(), 4u);
 }
 
 // Runs a save in a child whose files may not grow past `limit` bytes; the failing write then
@@ -273,7 +266,7 @@ TEST_F(Encoders, AWriteThatFailsMidwayKeepsTheOldFile) {
         EXPECT_EQ(saveWithFileSizeLimit(format, file, 64 * 1024), 0) << format;
         const std::vector<uint8_t> kept = readAll(file);
         EXPECT_EQ(std::string(kept.begin(), kept.end()), old) << format;
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << format;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1) << format;
         // The same save without the limit succeeds, so the limit is what failed it.
         EXPECT_EQ(saveWithFileSizeLimit(format, file, RLIM_INFINITY), 1) << format;
         EXPECT_NE(readAll(file).size(), old.size()) << format;

@@ -132,15 +132,6 @@ TEST(CaseConversion, ChangesAsciiLettersOnly) {
     EXPECT_EQ(toUpperCase("\xC3\xA4x\xC3\xA9"), "\xC3\xA4X\xC3\xA9");
 }
 
-TEST(TextRoutines, ExtractTheLowerCaseExtension) {
-    const auto extension = [](const std::string& path) {
-        return toLowerCase(substringFrom(path, textLength(path) - 3));
-    };
-    EXPECT_EQ(extension("/tmp/Sprite.PNG"), ".png");
-    EXPECT_EQ(extension("a.Bin"), ".bin");
-    EXPECT_EQ(extension("ab"), "ab");
-}
-
 TEST(FindText, GivesTheFirstOneBasedPositionOrZero) {
     EXPECT_EQ(findText("abcabc", "ca"), 3);
     EXPECT_EQ(findText("abcabc", "abc"), 1);

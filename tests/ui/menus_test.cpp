@@ -3,7 +3,7 @@
 #include "runtime/ui/controls.h"
 #include "runtime/ui/shortcut_table.h"
 #include "runtime/ui/window_internal.h"
-#include "tests/ui/modal_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/ui/ui_test_support.h"
 
 #include <QAction>
@@ -254,26 +254,27 @@ TEST_F(MenuTest, PopupOpensAtThePointerAndPostsOnlyAChoice) {
 
     QPoint shownAt;
     int depthInside = 0;
-    ModalScript dismiss(ModalScript::Watch::Popups);
-    dismiss.then([&](QWidget* popup) {
-        shownAt = popup->pos();
-        depthInside = modalDepth();
-        QTest::keyClick(popup, Qt::Key_Escape);
-    });
+    ModalDriver popups(ModalDriver::Watch::Popups);
+    popups
+        .then([&](QWidget* popup) {
+            shownAt = popup->pos();
+            depthInside = modalDepth();
+            QTest::keyClick(popup, Qt::Key_Escape);
+        })
+        .then([](QWidget* popup) {
+            QTest::keyClick(popup, Qt::Key_Down);
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
     showPopupMenu(2, windowHandle(0));
-    EXPECT_EQ(dismiss.stepsRun(), 1);
+    EXPECT_EQ(popups.stepsRun(), 1);
     EXPECT_EQ(shownAt, pointer - QPoint(1, 1));
     EXPECT_GT(depthInside, 0);
     EXPECT_EQ(modalDepth(), 0);
     EXPECT_TRUE(takeMenuIds().empty());
 
-    ModalScript choose(ModalScript::Watch::Popups);
-    choose.then([](QWidget* popup) {
-        QTest::keyClick(popup, Qt::Key_Down);
-        QTest::keyClick(popup, Qt::Key_Return);
-    });
+    // The same popup shown again counts as a new one.
     showPopupMenu(2, windowHandle(0));
-    EXPECT_EQ(choose.stepsRun(), 1);
+    EXPECT_EQ(popups.stepsRun(), 2);
     EXPECT_EQ(takeMenuIds(), std::vector<int>{14});
 
     showPopupMenu(5, windowHandle(0));  // no such menu: returns at once

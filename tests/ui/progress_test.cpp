@@ -3,7 +3,7 @@
 #include "runtime/ui/posted_events.h"
 #include "runtime/ui/progress.h"
 #include "runtime/ui/window_internal.h"
-#include "tests/ui/modal_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/ui/ui_test_support.h"
 
 #include <QDialog>
@@ -65,7 +65,7 @@ TEST_F(ProgressTest, EventsFromAnotherThreadArriveInOrderAsRuntimeEvents) {
 }
 
 TEST_F(ProgressTest, WorkDoneAlreadyShowsNoDialog) {
-    ModalScript script;
+    ModalDriver script;
     EXPECT_EQ(progressDialog("Next picture", "Looking", 5, EventCode::TaskProgress, 0, [] { return true; }),
               1);
     EXPECT_EQ(script.stepsRun(), 0);
@@ -80,7 +80,7 @@ TEST_F(ProgressTest, BarFollowsItsWorkAndTheEndClosesTheDialog) {
     int barDuring = -1;
     int startValue = -1;
     std::thread worker;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         title = w->windowTitle();
         text = w->findChild<QLabel*>("text")->text();
@@ -121,7 +121,7 @@ TEST_F(ProgressTest, CancelEscapeAndTheCloseBoxGiveUpWaiting) {
         [](QWidget* w) { w->close(); },
     };
     for (const auto& way : ways) {
-        ModalScript script;
+        ModalDriver script;
         script.then(way);
         EXPECT_EQ(
             progressDialog("Next picture", "Looking", 3, EventCode::TaskProgress, 0, [] { return false; }),

@@ -3,7 +3,7 @@
 #include "runtime/ui/file_dialog_args.h"
 #include "runtime/ui/hold_back_internal.h"
 #include "runtime/ui/window_internal.h"
-#include "tests/ui/modal_script.h"
+#include "tests/support/modal_driver.h"
 #include "tests/ui/ui_test_support.h"
 
 #include <QCheckBox>
@@ -84,7 +84,7 @@ TEST_F(RequesterTest, MessageBoxHasTitleTextAndOneOkButton) {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::Critical;
     qsizetype buttons = 0;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
@@ -117,7 +117,7 @@ TEST_F(RequesterTest, OtherWindowsAreHeldBackWhileARequesterRuns) {
     bool onTopDuring = true;
     bool clickedDuring = true;
     int depthDuring = 0;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         onTopDuring = staysOnTop(frame);
         depthDuring = modalDepth();
@@ -144,7 +144,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
     bool selected = true, okIsDefault = false, cancelButton = true;
     QSize size;
     QRect editPlace, okPlace;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         auto* edit = w->findChild<QLineEdit*>();
         auto* ok = w->findChild<QPushButton*>();
@@ -177,7 +177,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
 }
 
 TEST_F(RequesterTest, InputDialogEnterGivesTheTextEscapeAndCloseGiveNothing) {
-    ModalScript script;
+    ModalDriver script;
     script
         .then([](QWidget* w) {
             auto* edit = w->findChild<QLineEdit*>();
@@ -219,7 +219,7 @@ QLineEdit* nameField(QWidget* dialog) { return dialog->findChild<QLineEdit*>("fi
 TEST_F(FileDialogTest, SaveDialogStartsAtTheDefaultPathAndReportsThePattern) {
     QString startFolder, startName, startFilter, title;
     QStringList filters;
-    ModalScript script;
+    ModalDriver script;
     script
         .then([&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -257,7 +257,7 @@ TEST_F(FileDialogTest, SaveDialogStartsAtTheDefaultPathAndReportsThePattern) {
 
 TEST_F(FileDialogTest, TypedNameSurvivesAChangeOfPattern) {
     QString nameAfterSwitch;
-    ModalScript script;
+    ModalDriver script;
     script.then([&](QWidget* w) {
         QLineEdit* name = nameField(w);
         name->clear();
@@ -275,7 +275,7 @@ TEST_F(FileDialogTest, TypedNameSurvivesAChangeOfPattern) {
 }
 
 TEST_F(FileDialogTest, ExistingFileIsReturnedWithoutAQuestion) {
-    ModalScript script;
+    ModalDriver script;
     script.then([](QWidget* w) {
         nameField(w)->setText("old.png");
         QTest::keyClick(nameField(w), Qt::Key_Return);
@@ -297,7 +297,7 @@ void acceptAndThenRejectTheDialogBehind(QWidget* box) {
 TEST_F(FileDialogTest, OpenDialogTakesOnlyExistingFiles) {
     QString folderShown, nameShown;
     QStringList warnings;
-    ModalScript script;
+    ModalDriver script;
     script
         .then([&](QWidget* w) {
             folderShown = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
@@ -349,13 +349,13 @@ TEST_F(FileDialogTest, FileWhoseNameIsNotUtf8CanBeChosen) {
         QTest::keyClick(nameField(w), Qt::Key_Return);
     };
     {
-        ModalScript script;
+        ModalDriver script;
         script.then(choose);
         EXPECT_EQ(openFileDialog("Please choose file to load", folder, "All files (*.*)|*.*", 0), odd);
         EXPECT_EQ(script.closedUnanswered(), 0);
     }
     {
-        ModalScript script;
+        ModalDriver script;
         script.then(choose);
         EXPECT_EQ(saveFileDialog("save", folder, "Binary file (*.bin)|*.bin", 0), odd)
             << "the file saved over";
@@ -363,7 +363,7 @@ TEST_F(FileDialogTest, FileWhoseNameIsNotUtf8CanBeChosen) {
     { std::ofstream(folder + "sprite\xfe.bin") << "y"; }
     {
         bool refused = false;
-        ModalScript script;
+        ModalDriver script;
         script.then(choose).then([&](QWidget* w) {
             refused = qobject_cast<QMessageBox*>(w) != nullptr;
             acceptAndThenRejectTheDialogBehind(w);

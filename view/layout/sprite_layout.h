@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "runtime/text/byte_tables.h"
+#include "runtime/text/row_width.h"
 
 constexpr int VIEW_WIDTH = 600;
 constexpr int VIEW_HEIGHT = 512;
@@ -17,7 +18,7 @@ struct SpriteLayoutInput {
     const uint8_t* data = nullptr;  // may be null only when len is 0
     int32_t len = 0;
     int32_t display_offset = 0;  // D: may be negative or at / past len
-    int32_t row_width = 1;       // W: 1 to 255
+    int32_t row_width = 1;       // W: 1 to MAX_ROW_WIDTH in the program; any width from 1 draws
     int32_t zoom = 1;            // 1, 2, 4 or 8
     bool inverse = false;
     bool reverse = false;
