@@ -27,8 +27,8 @@ double column_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t
     return column_agreement_detail(bytes, begin, length, width).score;
 }
 
-ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
-                                        int width) {
+PIXELSIEVE_BIT_CLONES ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t begin,
+                                                              uint64_t length, int width) {
     if (width < 1 || begin >= bytes.size()) return {};
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);

@@ -29,15 +29,15 @@ struct SubsetCounts {
         }
     }
 
-    // Pixels whose five plane bits are exactly `pattern` (Moebius inversion over supersets).
-    [[nodiscard]] int64_t exact(int pattern) const {
-        int64_t total = 0;
-        for (int t = 0; t < SUBSETS; ++t) {
-            if ((t & pattern) != pattern) continue;
-            const int extra = __builtin_popcount(static_cast<unsigned>(t & ~pattern));
-            total += (extra % 2 ? -1 : 1) * static_cast<int64_t>(n[static_cast<size_t>(t)]);
-        }
-        return total;
+    // Pixels whose five plane bits are exactly each pattern (Moebius inversion over supersets,
+    // one plane at a time).
+    [[nodiscard]] std::array<int64_t, SUBSETS> exact() const {
+        std::array<int64_t, SUBSETS> f{};
+        for (size_t s = 0; s < SUBSETS; ++s) f[s] = static_cast<int64_t>(n[s]);
+        for (size_t bit = 1; bit < SUBSETS; bit <<= 1)
+            for (size_t s = 0; s < SUBSETS; ++s)
+                if (!(s & bit)) f[s] -= f[s | bit];
+        return f;
     }
 };
 
@@ -101,10 +101,11 @@ PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes
 
     double left_only[2][2] = {};  // [left][pixel]
     double full_bits = 0;
-    for (int context = 0; context < SUBSETS / 2; ++context) {
+    const auto exact = counts.exact();
+    for (size_t context = 0; context < SUBSETS / 2; ++context) {
         // context holds the planes LEFT..ABOVE_RIGHT as bits 1..4 of the pattern.
-        const double zeros = static_cast<double>(counts.exact(context << 1));
-        const double ones = static_cast<double>(counts.exact(context << 1 | 1));
+        const double zeros = static_cast<double>(exact[context << 1]);
+        const double ones = static_cast<double>(exact[context << 1 | 1]);
         full_bits += kt_bits(zeros, ones);
         left_only[context & 1][0] += zeros;
         left_only[context & 1][1] += ones;

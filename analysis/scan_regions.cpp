@@ -1,6 +1,7 @@
 #include "analysis/scan_regions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -44,7 +45,12 @@ constexpr uint64_t BRIDGE_CELLS = 32;
 constexpr uint64_t SMOOTH_CELLS = 16;
 // ... provided the cell's own rows agree at the divisor at least this share as well.
 constexpr double SMOOTH_OWN_RATIO = 0.8;
-constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + BRIDGE_CELLS + SMOOTH_CELLS + 4;
+// A kept cell yields to a divisor of its width kept this close (a sliver at 2W or 4W where a font's
+// glyphs line up), provided its own rows agree at the divisor at least ABSORB_OWN_RATIO as well.
+constexpr uint64_t ABSORB_CELLS = 8;
+constexpr double ABSORB_OWN_RATIO = 0.7;
+constexpr uint64_t LABEL_REACH = BRIDGE_CELLS + SMOOTH_CELLS + ABSORB_CELLS + 2;
+constexpr uint64_t MARGIN_CELLS = LARGEST_WINDOW + LABEL_REACH + 4;
 
 // The column agreement a window needs: ACCEPT_BASE for tall windows, more when each column has
 // few rows to judge by (noise reaches higher there).
@@ -293,8 +299,11 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
 }
 
 // The window's verdict: the width of its accepted proposal, or width 0.
+// A verdict scoring `settled` or less would change no cell's label, so the choice between widths
+// that costs the most is skipped for it.
 Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell, const WindowKind& kind,
-                   int max_width, double min_score, std::unordered_map<uint64_t, double>& predictions) {
+                   int max_width, double min_score, double settled,
+                   std::unordered_map<uint64_t, double>& predictions) {
     const uint64_t start = cell * CELL;
     uint64_t n = 0;
     for (uint64_t k = 0; k < kind.cells; ++k) n += view.cell_length(cell + k);
@@ -393,6 +402,8 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         if (leader % accepted[i].first == 0 || accepted[i].first % leader == 0)
             related.push_back(accepted[i]);
     if (related.size() == 1) return {leader, accepted.front().second, density};
+    if (std::all_of(related.begin(), related.end(), [&](const auto& r) { return r.second <= settled; }))
+        return {};
     accepted = related;
     std::vector<double> predicted(accepted.size());
     // Prediction settles the width within a few hundred rows; more only costs time.
@@ -421,15 +432,25 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
 
 // Differing bits between byte i and the byte `width` further on (backwards: before); 8 when the
 // other byte lies outside the data.
+// Set bits of a byte by table: these run byte by byte, where a call per byte costs more than
+// the count on processors the build does not assume to have a population-count instruction.
+int byte_bits(unsigned b) {
+    static const auto table = [] {
+        std::array<uint8_t, 256> t{};
+        for (unsigned v = 0; v < 256; ++v) t[v] = static_cast<uint8_t>(__builtin_popcount(v));
+        return t;
+    }();
+    return table[b & 0xFF];
+}
 int differing_below(std::span<const uint8_t> bytes, uint64_t i, int width) {
     const uint64_t j = i + static_cast<uint64_t>(width);
     if (j >= bytes.size()) return 8;
-    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[j]));
+    return byte_bits(static_cast<unsigned>(bytes[i] ^ bytes[j]));
 }
 int differing_above(std::span<const uint8_t> bytes, uint64_t i, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     if (i < w) return 8;
-    return __builtin_popcount(static_cast<unsigned>(bytes[i] ^ bytes[i - w]));
+    return byte_bits(static_cast<unsigned>(bytes[i] ^ bytes[i - w]));
 }
 
 // The first byte of the picture: in [lo, hi), the start after which bytes agree with the row below
@@ -472,7 +493,7 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     std::unordered_map<uint64_t, double> predictions;
 
     // Labels for the cells within reach of [lo, hi): from every window covering them.
-    const uint64_t label_reach = BRIDGE_CELLS + SMOOTH_CELLS + 2;
+    const uint64_t label_reach = LABEL_REACH;
     const uint64_t label_lo = lo > label_reach ? lo - label_reach : 0;
     const uint64_t label_hi = std::min(total_cells, hi + label_reach);
     std::vector<Label> label(label_hi - label_lo);
@@ -482,7 +503,11 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         first -= first % kind.step;
         for (uint64_t cell = first; cell < label_hi; cell += kind.step) {
             if (!view.holds(cell, kind.cells)) continue;
-            const Label verdict = judge_window(bytes, view, cell, kind, max_width, min_score, predictions);
+            const uint64_t from = std::max(cell, label_lo), to = std::min(cell + kind.cells, label_hi);
+            double settled = label[from - label_lo].score;
+            for (uint64_t c = from + 1; c < to; ++c) settled = std::min(settled, label[c - label_lo].score);
+            const Label verdict =
+                judge_window(bytes, view, cell, kind, max_width, min_score, settled, predictions);
             if (verdict.width == 0) continue;
             for (uint64_t c = std::max(cell, label_lo); c < std::min(cell + kind.cells, label_hi); ++c)
                 if (verdict.score > label[c - label_lo].score) label[c - label_lo] = verdict;
@@ -542,10 +567,10 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     auto strong_with = [&](uint64_t c, int width) {
         return c >= label_lo && c < label_hi && is_strong[c - label_lo] && label[c - label_lo].width == width;
     };
-    const uint64_t keep_lo = lo > 2 ? lo - 2 : 0;
-    const uint64_t keep_hi = std::min(total_cells, hi + 2);
-    std::vector<int> kept(keep_hi - keep_lo, 0);  // width kept, or 0
-    for (uint64_t c = keep_lo; c < keep_hi; ++c) {
+    const uint64_t wide_lo = lo > 2 + ABSORB_CELLS ? lo - 2 - ABSORB_CELLS : 0;
+    const uint64_t wide_hi = std::min(total_cells, hi + 2 + ABSORB_CELLS);
+    std::vector<int> wide(wide_hi - wide_lo, 0);  // width kept, or 0
+    for (uint64_t c = wide_lo; c < wide_hi; ++c) {
         const Label& l = label[c - label_lo];
         if (l.width == 0) continue;
         bool keep = is_strong[c - label_lo];
@@ -556,7 +581,60 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
             for (uint64_t k = 1; k <= BRIDGE_CELLS && !after; ++k) after = strong_with(c + k, l.width);
             keep = before && after;
         }
-        if (keep) kept[c - keep_lo] = l.width;
+        if (keep) wide[c - wide_lo] = l.width;
+    }
+
+    // Glyphs that happen to line up make a few cells of a font agree better at twice or four
+    // times its width; such a sliver would cut the font in pieces. A cell beside cells kept at a
+    // divisor of its width takes the divisor when its own rows agree there nearly as well.
+    const uint64_t keep_lo = lo > 2 ? lo - 2 : 0;
+    const uint64_t keep_hi = std::min(total_cells, hi + 2);
+    std::vector<int> kept(keep_hi - keep_lo, 0);
+    for (uint64_t c = keep_lo; c < keep_hi; ++c) {
+        const int w = wide[c - wide_lo];
+        kept[c - keep_lo] = w;
+        if (w < 2) continue;
+        // The smallest divisor kept before the cell and after it, within reach.
+        auto smallest_divisor = [&](uint64_t from, uint64_t to) {
+            int divisor = 0;
+            for (uint64_t k = from; k < to; ++k) {
+                const int d = wide[k - wide_lo];
+                if (d >= 1 && d < w && w % d == 0 && (divisor == 0 || d < divisor)) divisor = d;
+            }
+            return divisor;
+        };
+        const uint64_t from = c > wide_lo + ABSORB_CELLS ? c - ABSORB_CELLS : wide_lo;
+        const uint64_t to = std::min(wide_hi, c + ABSORB_CELLS + 1);
+        const int before = smallest_divisor(from, c);
+        const int after = smallest_divisor(c + 1, to);
+        const int divisor = before == 0 ? after : after == 0 ? before : std::min(before, after);
+        if (divisor == 0) continue;
+        // A wide icon whose halves look alike shows its divisor in places: there the multiple
+        // holds most of the cells around, and stays.
+        const auto cells_at = [&](int width) {
+            return std::count(wide.begin() + static_cast<std::ptrdiff_t>(from - wide_lo),
+                              wide.begin() + static_cast<std::ptrdiff_t>(to - wide_lo), width);
+        };
+        if (cells_at(divisor) < cells_at(w)) continue;
+        // Enclosed on both sides: a short stretch of glyphs such as shading, drawn at the
+        // multiple by nature, inside the font.
+        if (before == divisor && after == divisor) {
+            kept[c - keep_lo] = divisor;
+            continue;
+        }
+        const uint64_t n = view.cell_length(c);
+        const double density = label[c - label_lo].density;
+        const double spread = 2 * density * (1 - density);
+        const uint32_t* differing = view.all_widths(c);
+        auto own = [&](int width) {
+            const uint64_t pairs = view.pairs(c * CELL, n, width);
+            if (pairs == 0 || spread <= 0) return 0.0;
+            return 1 -
+                   static_cast<double>(differing[width - 1]) / (8.0 * static_cast<double>(pairs) * spread);
+        };
+        const double at_width = own(w);
+        if (view.blank(c) || at_width <= 0 || own(divisor) >= ABSORB_OWN_RATIO * at_width)
+            kept[c - keep_lo] = divisor;
     }
     auto kept_width = [&](uint64_t c) -> int { return c >= keep_lo && c < keep_hi ? kept[c - keep_lo] : 0; };
 
@@ -580,7 +658,8 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t first_byte = run_start * CELL;
         const uint64_t end_byte = std::min<uint64_t>(run_end * CELL, bytes.size());
         uint64_t start = first_byte, stop = end_byte;
-        if (run_start > keep_lo) {  // otherwise the run began before our reach and is cut anyway
+        // A run that began before our reach is cut anyway; one at the start of the file is not.
+        if (run_start > keep_lo || run_start == 0) {
             // Reach back into the free cell before; only half of it when another run lies beyond.
             uint64_t reach = run_start >= 1 ? first_byte - CELL : 0;
             if (kept_width(run_start - 1) != 0)
@@ -590,7 +669,7 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
             const uint64_t horizon = std::min(end_byte, first_byte + 2 * CELL);
             start = refine_start(bytes, reach, std::min(end_byte, first_byte + CELL), horizon, width);
         }
-        if (run_end < keep_hi) {
+        if (run_end < keep_hi || run_end == total_cells) {
             uint64_t reach = std::min<uint64_t>(bytes.size(), end_byte + CELL);
             if (kept_width(run_end) != 0)
                 reach = end_byte;

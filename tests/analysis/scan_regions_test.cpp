@@ -101,6 +101,51 @@ TEST(ScanRegions, TheBiosFontsAreFoundInPlace) {
     }
 }
 
+// Glyphs such as shading agree better at twice or four times a font's width; they must not cut
+// the font in pieces nor leave a sliver at the multiple inside it.
+TEST(ScanRegions, EachFontIsOneRegionAtItsWidth) {
+    struct Font {
+        const char* file;
+        uint64_t start, end;  // the glyphs, after the header
+        int width;
+        uint64_t glyph;      // bytes
+        uint64_t late;       // how far after the first glyph the region may start
+        bool start_checked;  // not earlier than one glyph either
+    };
+    // The bios fonts lie back to back at one width (and a palette before them draws at width 1
+    // too), so there a region may start early; a thin 8x8 font's first glyphs agree too little
+    // to place its start within a glyph.
+    const Font fonts[] = {
+        {"/usr/share/consolefonts/Lat15-Fixed16.psf.gz", 4, 4100, 1, 16, 16, true},
+        {"/usr/share/consolefonts/Lat15-Terminus32x16.psf.gz", 32, 16416, 2, 64, 64, true},
+        {"/usr/share/consolefonts/Lat15-TerminusBold32x16.psf.gz", 32, 16416, 2, 64, 64, true},
+        {"/usr/share/consolefonts/Uni2-Terminus20x10.psf.gz", 32, 32 + 512 * 40, 2, 40, 40, true},
+        {"/usr/share/consolefonts/Lat15-VGA8.psf.gz", 4, 2052, 1, 8, 64, false},
+        {"/usr/share/seabios/vgabios-stdvga.bin", 29632, 33728, 1, 16, 16, false},
+        {"/usr/share/seabios/vgabios-stdvga.bin", 33728, 37312, 1, 14, 14, false},
+        {"/usr/share/seabios/vgabios-stdvga.bin", 37312, 39360, 1, 8, 8, false},
+    };
+    int checked = 0;
+    for (const Font& f : fonts) {
+        const std::string path = f.file;
+        const auto bytes = path.ends_with(".gz") ? read_gunzipped(path) : read_bytes(path);
+        if (!bytes || bytes->size() < f.end) continue;
+        ++checked;
+        const auto regions = scan_regions(*bytes, {});
+        int touching = 0;
+        for (const auto& r : regions) {
+            if (r.end <= f.start + f.glyph || r.start + f.glyph >= f.end) continue;
+            ++touching;
+            EXPECT_EQ(r.width, f.width) << path << " region " << r.start << ".." << r.end;
+            EXPECT_LE(r.start, f.start + f.late) << path;
+            EXPECT_GE(r.end + f.glyph, f.end) << path;
+            if (f.start_checked) EXPECT_GE(r.start + f.glyph, f.start) << path;
+        }
+        EXPECT_EQ(touching, 1) << path << " at " << f.start;
+    }
+    if (checked == 0) GTEST_SKIP() << "no console fonts or bios image installed";
+}
+
 TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
     std::vector<std::string> missing;
     const auto pictures = scan_corpus(&missing);
