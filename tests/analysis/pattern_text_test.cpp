@@ -87,4 +87,3 @@ TEST(PatternPbm, RejectsWithAMessage) {
         EXPECT_NE(error.find(message), std::string::npos) << text << " gave: " << error;
     }
 }
-
