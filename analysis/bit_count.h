@@ -8,7 +8,9 @@
 // Compiles a hot function twice, with and without the population-count instruction; the loader
 // picks the one the processor supports. Not under a sanitizer: the loader runs the clones'
 // resolver before the sanitizer's runtime is up, and an instrumented resolver crashes there.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && \
+// GCC only: clang (the fuzz build) refuses a function that is called in its own file before its
+// multiversioned definition, and does not announce its sanitizers through these macros.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
     !defined(__SANITIZE_THREAD__)
 #define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
 #else
