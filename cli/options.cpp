@@ -33,52 +33,48 @@ CLI::Option* add_input_file(CLI::App& command, std::string& path) {
         ->type_name("");
 }
 
-CLI::Option* add_offset(CLI::App& command, const std::string& names, uint64_t& target,
-                        const std::string& help) {
+namespace {
+
+// An option whose text goes through `parse`, which gives nothing and a reason for a bad value.
+template <typename Target, typename Parse>
+CLI::Option* add_parsed(CLI::App& command, const std::string& names, Target& target, const std::string& help,
+                        const char* type_name, Parse parse) {
     const std::string shown = shownName(names);
     return command
         .add_option_function<std::string>(
             names,
-            [&target, shown](const std::string& text) {
+            [&target, shown, parse](const std::string& text) {
                 std::string why;
-                const auto value = parse_offset(text, &why);
+                const auto value = parse(text, &why);
                 if (!value) throw CLI::ValidationError(shown, why);
-                target = *value;
+                target = static_cast<Target>(*value);
             },
             help)
-        ->type_name("OFFSET");
+        ->type_name(type_name);
+}
+
+}  // namespace
+
+CLI::Option* add_offset(CLI::App& command, const std::string& names, uint64_t& target,
+                        const std::string& help) {
+    return add_parsed(command, names, target, help, "OFFSET",
+                      [](const std::string& text, std::string* why) { return parse_offset(text, why); });
 }
 
 CLI::Option* add_number(CLI::App& command, const std::string& names, int64_t& target, int64_t low,
                         int64_t high, const std::string& help) {
-    const std::string shown = shownName(names);
-    return command
-        .add_option_function<std::string>(
-            names,
-            [&target, shown, low, high](const std::string& text) {
-                std::string why;
-                const auto value = parse_number_in(text, low, high, &why);
-                if (!value) throw CLI::ValidationError(shown, why);
-                target = *value;
-            },
-            help)
-        ->type_name("N");
+    return add_parsed(command, names, target, help, "N",
+                      [low, high](const std::string& text, std::string* why) {
+                          return parse_number_in(text, low, high, why);
+                      });
 }
 
 CLI::Option* add_number(CLI::App& command, const std::string& names, int& target, int low, int high,
                         const std::string& help) {
-    const std::string shown = shownName(names);
-    return command
-        .add_option_function<std::string>(
-            names,
-            [&target, shown, low, high](const std::string& text) {
-                std::string why;
-                const auto value = parse_number_in(text, low, high, &why);
-                if (!value) throw CLI::ValidationError(shown, why);
-                target = static_cast<int>(*value);
-            },
-            help)
-        ->type_name("N");
+    return add_parsed(command, names, target, help, "N",
+                      [low, high](const std::string& text, std::string* why) {
+                          return parse_number_in(text, low, high, why);
+                      });
 }
 
 CLI::Option* add_row_width(CLI::App& command, int& target, bool required) {
