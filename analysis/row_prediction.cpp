@@ -48,11 +48,34 @@ double log_gamma(double x) {
     return lgamma_r(x, &sign);
 }
 
+// log Gamma(k + 1) and log Gamma(k + 1/2) for the counts of short parts, where the scan calls
+// this thousands of times per megabyte; longer parts compute them.
+constexpr uint64_t TABLED_COUNTS = 4096;
+struct LogGammaTable {
+    std::array<double, TABLED_COUNTS> whole, half;
+    LogGammaTable() {
+        for (uint64_t k = 0; k < TABLED_COUNTS; ++k) {
+            whole[k] = log_gamma(static_cast<double>(k) + 1);
+            half[k] = log_gamma(static_cast<double>(k) + 0.5);
+        }
+    }
+};
+const LogGammaTable& log_gamma_table() {
+    static const LogGammaTable table;
+    return table;
+}
+
 // Bits to code `zeros` and `ones` with the Krichevsky-Trofimov estimator.
-double kt_bits(double zeros, double ones) {
+double kt_bits(uint64_t zeros, uint64_t ones) {
     static const double LOG_PI = std::log(3.14159265358979323846);
-    return (log_gamma(zeros + ones + 1) + LOG_PI - log_gamma(zeros + 0.5) - log_gamma(ones + 0.5)) /
-           std::log(2.0);
+    const auto& t = log_gamma_table();
+    auto whole = [&](uint64_t k) {
+        return k < TABLED_COUNTS ? t.whole[k] : log_gamma(static_cast<double>(k) + 1);
+    };
+    auto half = [&](uint64_t k) {
+        return k < TABLED_COUNTS ? t.half[k] : log_gamma(static_cast<double>(k) + 0.5);
+    };
+    return (whole(zeros + ones) + LOG_PI - half(zeros) - half(ones)) / std::log(2.0);
 }
 
 uint64_t load_be64(const uint8_t* p) {
@@ -99,13 +122,13 @@ PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes
         counts.add(plane, mask, lanes);
     }
 
-    double left_only[2][2] = {};  // [left][pixel]
+    uint64_t left_only[2][2] = {};  // [left][pixel]
     double full_bits = 0;
     const auto exact = counts.exact();
     for (size_t context = 0; context < SUBSETS / 2; ++context) {
         // context holds the planes LEFT..ABOVE_RIGHT as bits 1..4 of the pattern.
-        const double zeros = static_cast<double>(exact[context << 1]);
-        const double ones = static_cast<double>(exact[context << 1 | 1]);
+        const uint64_t zeros = static_cast<uint64_t>(exact[context << 1]);
+        const uint64_t ones = static_cast<uint64_t>(exact[context << 1 | 1]);
         full_bits += kt_bits(zeros, ones);
         left_only[context & 1][0] += zeros;
         left_only[context & 1][1] += ones;

@@ -4,7 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/bit_count.h"
 #include "analysis/column_agreement.h"
@@ -37,7 +43,11 @@ struct WindowKind {
 };
 constexpr WindowKind WINDOW_KINDS[] = {
     {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
-constexpr uint64_t LARGEST_WINDOW = 24;
+constexpr uint64_t LARGEST_WINDOW = [] {
+    uint64_t most = 0;
+    for (const WindowKind& kind : WINDOW_KINDS) most = std::max(most, kind.cells);
+    return most;
+}();
 // A cell between kept cells of its width, this many cells away at most, keeps the width.
 constexpr uint64_t BRIDGE_CELLS = 32;
 // Context each block computes around its own cells so that every answer inside is complete.
@@ -74,6 +84,13 @@ constexpr double REJECT_SHARE = 0.6;
 constexpr uint64_t PREDICTION_SAMPLE = 384;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
+// A width whose multiple has fewer than PERIOD_RATIO of its differing bits is a divisor of a
+// record size, not a picture's width; one whose double agrees less than DECAY_MIN as well has rows
+// that merely come in pairs.
+constexpr double PERIOD_RATIO = 0.7;
+constexpr double DECAY_MIN = 0.4;
+// The share of the acceptance bar a width must reach against bit position densities to be checked.
+constexpr double BIT_POSITION_SHARE = 0.9;
 
 double acceptance(uint64_t length, int width) {
     const double rows = static_cast<double>(length / static_cast<uint64_t>(width));
@@ -94,10 +111,46 @@ struct ByteTraits {
     uint32_t ones[8] = {}, equal[7] = {};
 
     void add(const uint8_t* data, uint64_t n) {
+        uint64_t i = 0;
+#if defined(__SSE2__)
+        // Sixteen bytes at a time into byte lanes (at most 64 bytes per call: no lane overflows),
+        // summed across lanes at the end. A 16-bit shift right by k brings bit k of both bytes of
+        // a lane pair to their bit 0.
+        const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+        const __m128i below_space = _mm_set1_epi8(0x1F), delete_char = _mm_set1_epi8(0x7F);
+        __m128i ones_acc[8], equal_acc[7];
+        for (auto& a : ones_acc) a = zero;
+        for (auto& a : equal_acc) a = zero;
+        __m128i zeros_acc = zero, printable_acc = zero;
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            // Bit k of `same` (k < 7) is set where bits k and k + 1 of the byte agree.
+            const __m128i same = _mm_xor_si128(_mm_xor_si128(v, _mm_srli_epi16(v, 1)), _mm_set1_epi8(-1));
+            // Unrolled with immediate shift counts: the loop with a count in a register runs far slower.
+            [&]<int... k>(std::integer_sequence<int, k...>) {
+                ((ones_acc[k] = _mm_add_epi8(ones_acc[k], _mm_and_si128(_mm_srli_epi16(v, k), one))), ...);
+                ((equal_acc[k] = _mm_add_epi8(equal_acc[k], _mm_and_si128(_mm_srli_epi16(same, k), one))),
+                 ...);
+            }
+            (std::make_integer_sequence<int, 7>{});
+            ones_acc[7] = _mm_add_epi8(ones_acc[7], _mm_and_si128(_mm_srli_epi16(v, 7), one));
+            zeros_acc = _mm_sub_epi8(zeros_acc, _mm_cmpeq_epi8(v, zero));
+            printable_acc = _mm_sub_epi8(
+                printable_acc, _mm_and_si128(_mm_cmpgt_epi8(v, below_space), _mm_cmplt_epi8(v, delete_char)));
+        }
+        auto total = [&](__m128i acc) {
+            const __m128i sums = _mm_sad_epu8(acc, zero);
+            return static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+        };
+        for (int k = 0; k < 8; ++k) ones[k] += total(ones_acc[k]);
+        for (int k = 0; k < 7; ++k) equal[k] += total(equal_acc[k]);
+        nonzero += static_cast<uint32_t>(i) - total(zeros_acc);
+        printable += total(printable_acc);
+#endif
         // Byte lanes of 64-bit sums: at most 64 bytes per call, so no lane overflows.
         const auto& t = trait_tables();
         uint64_t ones_lanes = 0, equal_lanes = 0;
-        for (uint64_t i = 0; i < n; ++i) {
+        for (; i < n; ++i) {
             const uint8_t b = data[i];
             ones_lanes += t.ones[b];
             equal_lanes += t.equal[b];
@@ -159,15 +212,18 @@ public:
         ones_prefix_.assign(count_ + 1, 0);
         blank_.assign(count_, false);
         traits_.assign(count_ + 1, {});
-        all_widths_.assign(count_ * static_cast<size_t>(max_width_), 0);
+        // Filled on demand, so not cleared here: most cells never need it.
+        all_widths_.reset(new uint32_t[count_ * static_cast<size_t>(max_width_)]);
         all_widths_done_.assign(count_, false);
         for (uint64_t k = 0; k < count_; ++k) {
             const uint64_t n = cell_length(first_ + k);
             const uint8_t* cell = bytes_.data() + (first_ + k) * CELL;
-            ones_prefix_[k + 1] = ones_prefix_[k] + (n ? count_bits(cell, n) : 0);
-            blank_[k] = n == 0 || std::all_of(cell, cell + n, [&](uint8_t b) { return b == cell[0]; });
+            blank_[k] = n == 0 || std::memcmp(cell, cell + 1, n - 1) == 0;
             traits_[k + 1] = traits_[k];
             traits_[k + 1].add(cell, n);
+            uint64_t ones = 0;
+            for (int j = 0; j < 8; ++j) ones += traits_[k + 1].ones[j] - traits_[k].ones[j];
+            ones_prefix_[k + 1] = ones_prefix_[k] + ones;
             differences(first_ + k, small_, &diff_prefix_[k * w], &diff_prefix_[(k + 1) * w]);
         }
     }
@@ -246,8 +302,8 @@ private:
     uint64_t first_, count_;
     int max_width_;
     int small_;
-    std::vector<uint32_t> diff_prefix_;  // running sums, widths 1..small_
-    std::vector<uint32_t> all_widths_;   // per cell, widths 1..max_width_, filled on demand
+    std::vector<uint32_t> diff_prefix_;       // running sums, widths 1..small_
+    std::unique_ptr<uint32_t[]> all_widths_;  // per cell, widths 1..max_width_, filled on demand
     std::vector<bool> all_widths_done_;
     std::vector<uint64_t> ones_prefix_;
     std::vector<bool> blank_;
@@ -259,17 +315,57 @@ private:
 // beyond their positions' densities (horizontal strokes and fills, ByteTraits). Their sum must
 // reach DRAWN_MIN; fonts and icons reach it nearly always, the tables and counters in libraries
 // and programs mostly not.
+// Visits the rows of a window with each row read as one number when rows are at most 8 bytes
+// (the common widths: a byte-at-a-time loop made these checks a third of the scan's time), as
+// the bytes otherwise: f(row index, row bits, row pointer).
+template <int W, typename F>
+void each_narrow_row(const uint8_t* data, uint64_t rows, F&& f) {
+    for (uint64_t r = 0; r < rows; ++r) {
+        uint64_t v = 0;
+        std::memcpy(&v, data + r * W, W);
+        f(r, v);
+    }
+}
+template <typename F>
+bool each_row_word(const uint8_t* data, uint64_t rows, int width, F&& f) {
+    switch (width) {
+        case 1:
+            each_narrow_row<1>(data, rows, f);
+            return true;
+        case 2:
+            each_narrow_row<2>(data, rows, f);
+            return true;
+        case 3:
+            each_narrow_row<3>(data, rows, f);
+            return true;
+        case 4:
+            each_narrow_row<4>(data, rows, f);
+            return true;
+        case 5:
+            each_narrow_row<5>(data, rows, f);
+            return true;
+        case 6:
+            each_narrow_row<6>(data, rows, f);
+            return true;
+        case 8:
+            each_narrow_row<8>(data, rows, f);
+            return true;
+        default:
+            return false;
+    }
+}
+
 double repeated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     const uint64_t rows = n / w;
     if (rows < 2) return 0;
-    uint64_t same = 0;
-    for (uint64_t r = 1; r < rows; ++r) {
-        const uint8_t* row = data + r * w;
-        uint64_t j = 0;
-        while (j < w && row[j] == row[j - w]) ++j;
-        same += j == w;
-    }
+    uint64_t same = 0, previous = 0;
+    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+        same += r > 0 && v == previous;
+        previous = v;
+    });
+    if (!narrow)
+        for (uint64_t r = 1; r < rows; ++r) same += std::memcmp(data + r * w, data + (r - 1) * w, w) == 0;
     return static_cast<double>(same) / static_cast<double>(rows - 1);
 }
 
@@ -278,22 +374,27 @@ double repeated_rows(const uint8_t* data, uint64_t n, int width) {
 double isolated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     const uint64_t rows = n / w;
-    auto inked = [&](uint64_t r) {
-        const uint8_t* row = data + r * w;
-        uint8_t any = 0;
-        for (uint64_t j = 0; j < w; ++j) any |= row[j];
-        return any != 0;
-    };
-    uint64_t ink = 0, isolated = 0;
-    bool above = false, here = rows > 0 && inked(0);
-    for (uint64_t r = 0; r < rows; ++r) {
-        const bool below = r + 1 < rows && inked(r + 1);
-        if (here) {
-            ++ink;
-            isolated += !above && !below;
+    if (rows == 0) return 0;
+    // Inked rows as bits, 64 rows to a word.
+    std::array<uint64_t, (LARGEST_WINDOW * SCAN_CELL + 63) / 64 + 1> inked{};
+    if (rows > 64 * (inked.size() - 1)) return 0;
+    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+        inked[r / 64] |= static_cast<uint64_t>(v != 0) << (r % 64);
+    });
+    if (!narrow)
+        for (uint64_t r = 0; r < rows; ++r) {
+            const uint8_t* row = data + r * w;
+            uint8_t any = 0;
+            for (uint64_t j = 0; j < w; ++j) any |= row[j];
+            inked[r / 64] |= static_cast<uint64_t>(any != 0) << (r % 64);
         }
-        above = here;
-        here = below;
+    uint64_t ink = 0, isolated = 0;
+    for (size_t k = 0; k * 64 < rows; ++k) {
+        const uint64_t here = inked[k];
+        const uint64_t above = here << 1 | (k > 0 ? inked[k - 1] >> 63 : 0);
+        const uint64_t below = here >> 1 | inked[k + 1] << 63;
+        ink += static_cast<uint64_t>(__builtin_popcountll(here));
+        isolated += static_cast<uint64_t>(__builtin_popcountll(here & ~above & ~below));
     }
     return ink ? static_cast<double>(isolated) / static_cast<double>(ink) : 0;
 }
@@ -305,24 +406,48 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
                    int max_width, double min_score, double settled,
                    std::unordered_map<uint64_t, double>& predictions) {
     const uint64_t start = cell * CELL;
-    uint64_t n = 0;
-    for (uint64_t k = 0; k < kind.cells; ++k) n += view.cell_length(cell + k);
+    const uint64_t n = start >= view.data_size() ? 0 : std::min(kind.cells * CELL, view.data_size() - start);
     if (n < kind.cells * CELL / 2 + 1) return {};
     const double density = static_cast<double>(view.ones(cell, kind.cells)) / (8.0 * static_cast<double>(n));
     const double spread = 2 * density * (1 - density);
     if (spread < 1e-3) return {};
-    const ByteTraits traits = view.traits(cell, kind.cells);
-    if (traits.text()) return {};
 
     // The three widths with the fewest differing bits, i.e. the best agreement (kappa against the
     // window's density), if they pass the gate.
     const int top = std::min<int>({kind.max_width, max_width, static_cast<int>(n / 8)});
     const bool inside = start + n + static_cast<uint64_t>(top) <= view.data_size();
     const double limit = (1 - kind.gate) * 8.0 * static_cast<double>(n) * spread;
+    const int small = std::min(top, view.small_widths());
+    const uint32_t* lo = view.differing_row(cell);
+    const uint32_t* hi = view.differing_row(cell + kind.cells);
+    // Most of a file fails the gate at every small width: code, compressed data, noise. Such a
+    // window is done here unless the wider widths are to be measured too.
+    bool small_pass = !inside;
+    if (inside) {
+        uint32_t least = UINT32_MAX;
+        for (int w = 1; w <= small; ++w) least = std::min(least, hi[w - 1] - lo[w - 1]);
+        small_pass = static_cast<double>(least) < limit;
+        if (!small_pass && top <= small) return {};
+    }
+    const ByteTraits traits = view.traits(cell, kind.cells);
+    if (traits.text()) return {};
+    const double horizontal = traits.horizontal_agreement(n);
+    if (!small_pass && horizontal < WIDE_TRIGGER) return {};
     int best[3] = {0, 0, 0};
     double fewest[3] = {limit, limit, limit};
+    // The column check measures against each column's density, which can only lower the score:
+    // already against each bit position's density (the same for every width) a width must reach
+    // nearly the bar it will have to pass. Tables of small numbers, whose high bits never change,
+    // agree well against the overall density and fail here, before the costlier checks.
+    double expected_differing = 0;  // per pair of bytes, against each bit position's density
+    for (int k = 0; k < 8; ++k) {
+        const double p = traits.ones[k] / static_cast<double>(n);
+        expected_differing += 2 * p * (1 - p);
+    }
     auto offer = [&](int w, double d) {
         if (d >= fewest[2]) return;
+        if (d >= (1 - BIT_POSITION_SHARE * acceptance(n, w)) * expected_differing * static_cast<double>(n))
+            return;
         int k = 2;
         while (k > 0 && d < fewest[k - 1]) {
             best[k] = best[k - 1];
@@ -332,24 +457,45 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         best[k] = w;
         fewest[k] = d;
     };
-    // First the small widths, from the running sums (the hot loop: every window passes here).
-    const int small = std::min(top, view.small_widths());
-    const uint32_t* lo = view.differing_row(cell);
-    const uint32_t* hi = view.differing_row(cell + kind.cells);
+    // First the small widths, from the running sums.
+    // Differing bits per width, scaled to the window's length where pairs run past the data;
+    // negative where not measured.
+    std::array<double, MAX_ROW_WIDTH + 1> measured;
+    std::fill(measured.begin(), measured.begin() + top + 1, -1.0);
     auto offer_counts = [&](int w, uint32_t d) {
         if (inside) {
-            offer(w, static_cast<double>(d));
+            measured[static_cast<size_t>(w)] = static_cast<double>(d);
         } else {
             const uint64_t pairs = view.pairs(start, n, w);
             if (pairs > 0)
-                offer(w, static_cast<double>(d) * static_cast<double>(n) / static_cast<double>(pairs));
+                measured[static_cast<size_t>(w)] =
+                    static_cast<double>(d) * static_cast<double>(n) / static_cast<double>(pairs);
         }
+        if (measured[static_cast<size_t>(w)] >= 0) offer(w, measured[static_cast<size_t>(w)]);
+    };
+    // Records of a fixed size seen at a divisor of that size: bytes agree with the same byte of
+    // the next record far better than with the row below. A picture's rows agree best with the
+    // row straight below, less with rows further down.
+    auto periodic_beyond = [&](int w) {
+        const double own = measured[static_cast<size_t>(w)];
+        for (int m = 2 * w; m <= top; m += w)
+            if (measured[static_cast<size_t>(m)] >= 0 &&
+                measured[static_cast<size_t>(m)] < PERIOD_RATIO * own)
+                return true;
+        // And the opposite: shapes span more than two rows, so the row after next still agrees;
+        // rows that merely come in identical pairs (a table with doubled entries) do not.
+        const double twice = 2 * w <= top ? measured[static_cast<size_t>(2 * w)] : -1;
+        if (twice >= 0) {
+            const double all = 8.0 * static_cast<double>(n) * spread;
+            const double k1 = 1 - own / all, k2 = 1 - twice / all;
+            if (k2 < DECAY_MIN * k1) return true;
+        }
+        return false;
     };
     for (int w = 1; w <= small; ++w) offer_counts(w, hi[w - 1] - lo[w - 1]);
     // Wider widths only where neighbouring pixels agree as in shapes: pictures that wide are
     // icons and drawings, never thin glyphs. Elsewhere (code, tables, compressed data) this is
     // the bulk of the work and is skipped.
-    const double horizontal = traits.horizontal_agreement(n);
     if (top > small && horizontal >= WIDE_TRIGGER) {
         std::vector<uint32_t> sums(static_cast<size_t>(top), 0);
         for (uint64_t k = 0; k < kind.cells; ++k) {
@@ -371,7 +517,7 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         return traits.nonzero * 8 > n * 7 || isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
     };
     for (int proposal : best) {
-        if (proposal == 0 || !drawn(proposal)) continue;
+        if (proposal == 0 || periodic_beyond(proposal) || !drawn(proposal)) continue;
         const ColumnAgreement check = column_agreement_detail(bytes, start, n, proposal);
         const double score = check.score;
         // Tables and padding agree by their columns alone: when the best proposal checks far
@@ -389,7 +535,7 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         if (leader % d != 0 ||
             std::any_of(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == d; }))
             continue;
-        if (!drawn(d)) continue;
+        if (periodic_beyond(d) || !drawn(d)) continue;
         const ColumnAgreement check = column_agreement_detail(bytes, start, n, d);
         if (check.score >= acceptance(n, d) && check.score >= min_score &&
             check.weakest_byte_column >= BYTE_COLUMN_MIN)
@@ -557,9 +703,13 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t n = view.cell_length(c);
         const uint64_t pairs = view.pairs(c * CELL, n, l.width);
         if (pairs == 0) return false;
+        // A cell whose rows all repeat the row below is a fill (padding, a run of one record),
+        // blank for this purpose: it joins a picture only between cells that carry one.
+        const uint32_t differing =
+            l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c)[l.width - 1];
+        if (differing == 0) return false;
         const double spread = 2 * l.density * (1 - l.density);
-        const double own = 1 - static_cast<double>(view.differing(c, 1, l.width)) /
-                                   (8.0 * static_cast<double>(pairs) * spread);
+        const double own = 1 - static_cast<double>(differing) / (8.0 * static_cast<double>(pairs) * spread);
         return own >= CELL_MIN;
     };
     std::vector<bool> is_strong(label.size());
