@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "analysis/bit_count.h"
 
 namespace {
@@ -17,17 +21,6 @@ constexpr int SUBSETS = 1 << PLANES;
 // Counts of every non-empty AND-combination of the five planes, plus the number of pixels.
 struct SubsetCounts {
     std::array<uint64_t, SUBSETS> n{};
-
-    void add(const uint64_t (&plane)[PLANES], uint64_t lanes, int lane_count) {
-        uint64_t conj[SUBSETS];
-        conj[0] = lanes;
-        n[0] += static_cast<uint64_t>(lane_count);
-        for (int s = 1; s < SUBSETS; ++s) {
-            const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
-            conj[s] = conj[s & ~(1 << top)] & plane[top];
-            n[static_cast<size_t>(s)] += static_cast<uint64_t>(__builtin_popcountll(conj[s]));
-        }
-    }
 
     // Pixels whose five plane bits are exactly each pattern (Moebius inversion over supersets,
     // one plane at a time).
@@ -84,10 +77,73 @@ uint64_t load_be64(const uint8_t* p) {
     return __builtin_bswap64(v);
 }
 
+
+// Plane words are made and counted in blocks, so any part length needs no heap and the counting
+// loop runs over plain arrays that vector units can take eight words at a time.
+constexpr size_t BLOCK_WORDS = 64;
+struct PlaneBlock {
+    alignas(64) uint64_t word[PLANES][BLOCK_WORDS];
+};
+
+// Adds the counts of every non-empty AND-combination of the planes over words [0, words) of the
+// block to n[1..31]; words past `words` must be clear.
+PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_t words,
+                                                  std::array<uint64_t, SUBSETS>& n) {
+    for (size_t i = 0; i < words; ++i) {
+        uint64_t conj[SUBSETS];
+        conj[0] = ~uint64_t{0};
+        for (int s = 1; s < SUBSETS; ++s) {
+            const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
+            conj[s] = conj[s & ~(1 << top)] & block.word[top][i];
+            n[static_cast<size_t>(s)] += static_cast<uint64_t>(__builtin_popcountll(conj[s]));
+        }
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Eight words per step, one vector population count per combination.
+__attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(const PlaneBlock& block,
+                                                                             size_t words,
+                                                                             std::array<uint64_t, SUBSETS>& n) {
+    __m512i sum[SUBSETS];
+    for (auto& v : sum) v = _mm512_setzero_si512();
+    for (size_t i = 0; i < words; i += 8) {
+        __m512i plane[PLANES];
+        for (int p = 0; p < PLANES; ++p) plane[p] = _mm512_load_si512(&block.word[p][i]);
+        __m512i conj[SUBSETS];
+        conj[0] = _mm512_set1_epi64(-1);
+        for (int s = 1; s < SUBSETS; ++s) {
+            const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
+            conj[s] = _mm512_and_si512(conj[s & ~(1 << top)], plane[top]);
+            sum[s] = _mm512_add_epi64(sum[s], _mm512_popcnt_epi64(conj[s]));
+        }
+    }
+    for (int s = 1; s < SUBSETS; ++s) {
+        alignas(64) uint64_t lanes[8];
+        _mm512_store_si512(lanes, sum[s]);
+        for (uint64_t lane : lanes) n[static_cast<size_t>(s)] += lane;
+    }
+}
+
+bool avx512_counting_usable() {
+    static const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
+    return usable;
+}
+#endif
+
+void count_subsets(const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (avx512_counting_usable()) {
+        count_subsets_avx512(block, words, n);
+        return;
+    }
+#endif
+    count_subsets_portable(block, words, n);
+}
+
 }  // namespace
 
-PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin,
-                                                  uint64_t length, int width) {
+double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
     if (width < 1 || begin >= bytes.size()) return 0;
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);
@@ -105,22 +161,43 @@ PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes
     };
 
     SubsetCounts counts;
+    PlaneBlock block;
+    size_t filled = 0;
+    auto count_block = [&] {
+        for (int p = 0; p < PLANES; ++p)
+            std::fill(block.word[p] + filled, block.word[p] + ((filled + 7) & ~size_t{7}), 0);
+        count_subsets(block, filled, counts.n);
+        filled = 0;
+    };
     const int64_t ww = static_cast<int64_t>(w);
     const int64_t end = static_cast<int64_t>(length);
+    counts.n[0] = static_cast<uint64_t>(end - ww) * 8;
     for (int64_t i = ww; i < end; i += 8) {
         const int64_t take = std::min<int64_t>(8, end - i);
         const int lanes = static_cast<int>(take * 8);
         const uint64_t mask = lanes == 64 ? ~uint64_t{0} : ~(~uint64_t{0} >> lanes);
-        const uint64_t pixel = be64_at(i);
-        const uint64_t above = be64_at(i - ww);
-        uint64_t plane[PLANES];
-        plane[PIXEL] = pixel & mask;
-        plane[LEFT] = ((pixel >> 1) | (at(i - 1) & 1) << 63) & mask;
-        plane[ABOVE_LEFT] = ((above >> 1) | (at(i - ww - 1) & 1) << 63) & mask;
-        plane[ABOVE] = above & mask;
-        plane[ABOVE_RIGHT] = ((above << 1) | at(i - ww + 8) >> 7) & mask;
-        counts.add(plane, mask, lanes);
+        uint64_t pixel, above, before, above_before, above_after;
+        if (i >= ww + 1 && i + 8 <= end) {
+            pixel = load_be64(part + i);
+            above = load_be64(part + i - ww);
+            before = part[i - 1];
+            above_before = part[i - ww - 1];
+            above_after = part[i - ww + 8];
+        } else {
+            pixel = be64_at(i);
+            above = be64_at(i - ww);
+            before = at(i - 1);
+            above_before = at(i - ww - 1);
+            above_after = at(i - ww + 8);
+        }
+        block.word[PIXEL][filled] = pixel & mask;
+        block.word[LEFT][filled] = ((pixel >> 1) | (before & 1) << 63) & mask;
+        block.word[ABOVE_LEFT][filled] = ((above >> 1) | (above_before & 1) << 63) & mask;
+        block.word[ABOVE][filled] = above & mask;
+        block.word[ABOVE_RIGHT][filled] = ((above << 1) | above_after >> 7) & mask;
+        if (++filled == BLOCK_WORDS) count_block();
     }
+    if (filled > 0) count_block();
 
     uint64_t left_only[2][2] = {};  // [left][pixel]
     double full_bits = 0;
