@@ -16,40 +16,78 @@ namespace {
 
 // Widths up to this keep their counts on the stack; the scan never asks for wider rows.
 constexpr uint64_t STACK_WIDTH = 255;
+// Parts of fewer rows than this divide each possible count once and look the quotients up.
 constexpr uint64_t QUOTIENT_TABLE = 512;
 
-// Counts of one part: ones per bit column (index 8 * byte column + bit, bit 0 the lowest) and
-// differing bits per byte column between each row and the next.
+// Counts of one part, cleared by the caller: ones per bit column, bit k of byte column j at
+// ones[k * width + j] (bit 0 the lowest), and bits that differ between each row and the next per
+// byte column.
 struct ColumnCounts {
-    uint64_t* ones;       // 8 * width entries, cleared by the caller
-    uint64_t* differing;  // width entries, cleared by the caller
+    uint64_t* ones;       // 8 * width entries
+    uint64_t* differing;  // width entries
 };
 
+// Each bit of a byte moved to its own byte lane, so that adding spreads counts eight columns at
+// once (lane k counts bit k).
+const std::array<uint64_t, 256>& spread_table() {
+    static const std::array<uint64_t, 256> table = [] {
+        std::array<uint64_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            for (int k = 0; k < 8; ++k)
+                if (b & (1 << k)) t[static_cast<size_t>(b)] |= uint64_t{1} << (8 * k);
+        return t;
+    }();
+    return table;
+}
+
+// Ones per bit column row by row through the spread table, for narrow rows that do not tile
+// 16-byte vectors.
+void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* ones) {
+    const auto& spread = spread_table();
+    uint64_t lanes[16];
+    auto flush = [&] {
+        for (uint64_t j = 0; j < w; ++j) {
+            for (uint64_t k = 0; k < 8; ++k) ones[k * w + j] += (lanes[j] >> (8 * k)) & 0xFF;
+            lanes[j] = 0;
+        }
+    };
+    std::fill(lanes, lanes + w, 0);
+    for (uint64_t r = 0; r < rows; ++r) {
+        const uint8_t* row = data + r * w;
+        for (uint64_t j = 0; j < w; ++j) lanes[j] += spread[row[j]];
+        if (r % 255 == 254) flush();
+    }
+    flush();
+}
+
 #if defined(__SSE2__)
-// The rows are walked as one stream cut into stretches of `stretch` bytes, a whole number of rows
-// that is also a whole number of 16-byte vectors where the width allows (lcm(width, 16) for
-// widths below 16, one row otherwise, its last vector overlapping the one before with the shared
-// bytes masked off). Every byte of a stretch then always lands in the same counter lane, so the
-// counts go into byte lanes by plain vector adds and are folded into the byte columns only when
-// the lanes could overflow.
+// The rows are walked as one stream cut into stretches: one row for rows of 16 bytes or more (its
+// last vector overlapping the one before, with the shared bytes masked off), sixteen bytes of
+// whole rows for widths that divide 16. Every byte of a stretch then always lands in the same
+// counter lane, so the counts go into byte lanes by plain vector adds and are added into the
+// byte columns only when the lanes could overflow.
 class StreamCounter {
 public:
-    StreamCounter(uint64_t width, uint8_t* lanes) : w_(width), lanes_(lanes) {
-        stretch_ = width < 16 ? std::lcm(width, uint64_t{16}) : width;
-        vectors_ = (stretch_ + 15) / 16;
+    // Widest stretch.
+    static constexpr uint64_t STRETCH_LIMIT = 256;
+
+    // `lanes` holds 8 * STRETCH_LIMIT bytes.
+    StreamCounter(uint64_t width, uint8_t* lanes)
+        : w_(width), stretch_(width < 16 ? 16 : width), vectors_((stretch_ + 15) / 16), lanes_(lanes) {
         const uint64_t overlap = vectors_ * 16 - stretch_;
         alignas(16) uint8_t keep[16];
         for (uint64_t k = 0; k < 16; ++k) keep[k] = k < overlap ? 0 : 0xFF;
         tail_keep_ = _mm_load_si128(reinterpret_cast<const __m128i*>(keep));
     }
-    [[nodiscard]] uint64_t stretch() const { return stretch_; }
+    // Whether the stretches of this width can be cut as above.
+    static bool fits(uint64_t width) { return width <= STRETCH_LIMIT && (width >= 16 || 16 % width == 0); }
 
     // Ones per bit column over bytes [0, n) of `data`, n a whole number of rows.
     void count_ones(const uint8_t* data, uint64_t n, uint64_t* ones) {
         clear(8);
         const __m128i one = _mm_set1_epi8(1);
         uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* stretch) {
+        auto add = [&](const uint8_t* stretch, const uint8_t*) {
             for (uint64_t v = 0; v < vectors_; ++v) {
                 const uint64_t at = vector_offset(v);
                 __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stretch + at));
@@ -75,10 +113,11 @@ public:
         clear(1);
         const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
         uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* stretch) {
+        auto add = [&](const uint8_t* upper, const uint8_t* lower) {
             for (uint64_t v = 0; v < vectors_; ++v) {
                 const uint64_t at = vector_offset(v);
-                __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stretch + at));
+                __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + at)),
+                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + at)));
                 if (v + 1 == vectors_) x = _mm_and_si128(x, tail_keep_);
                 x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
                 x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
@@ -96,36 +135,21 @@ public:
     }
 
 private:
-    [[nodiscard]] uint64_t vector_offset(uint64_t v) const {
-        return v + 1 == vectors_ ? stretch_ - 16 : v * 16;
-    }
+    [[nodiscard]] uint64_t vector_offset(uint64_t v) const { return v + 1 == vectors_ ? stretch_ - 16 : v * 16; }
 
-    // Hands `add` each stretch of bytes [0, n) of a (XORed with b when given); the last, partial
-    // stretch goes through a zeroed copy, whose clear bytes add nothing. With b, a stretch is
-    // XORed into a scratch copy first.
+    // Hands `add` each stretch of bytes [0, n) of `a`, with the same stretch of `b` when given; the
+    // last, partial stretch (when n is not a whole number of them) goes through copies whose
+    // missing bytes are clear.
     template <typename Add>
     void walk(const uint8_t* a, const uint8_t* b, uint64_t n, Add& add) {
-        alignas(16) uint8_t scratch[STRETCH_LIMIT];
         uint64_t done = 0;
-        for (; done + stretch_ <= n; done += stretch_) {
-            if (!b) {
-                add(a + done);
-                continue;
-            }
-            for (uint64_t k = 0; k < stretch_; k += 16) {
-                const uint64_t at = std::min(k, stretch_ - 16);
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + done + at));
-                const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + done + at));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + at), _mm_xor_si128(x, y));
-            }
-            add(scratch);
-        }
-        if (done < n) {
-            std::memset(scratch, 0, stretch_);
-            for (uint64_t k = done; k < n; ++k)
-                scratch[k - done] = static_cast<uint8_t>(a[k] ^ (b ? b[k] : 0));
-            add(scratch);
-        }
+        for (; done + stretch_ <= n; done += stretch_) add(a + done, b ? b + done : nullptr);
+        if (done == n) return;
+        // Only narrow rows leave a partial stretch, which is then one vector.
+        alignas(16) uint8_t rest_a[16] = {}, rest_b[16] = {};
+        std::memcpy(rest_a, a + done, n - done);
+        if (b) std::memcpy(rest_b, b + done, n - done);
+        add(rest_a, rest_b);
     }
 
     void clear(uint64_t planes) { std::memset(lanes_, 0, planes * stretch_); }
@@ -134,41 +158,32 @@ private:
     // clears them.
     void fold(uint64_t planes, uint64_t* out) {
         for (uint64_t k = 0; k < planes; ++k) {
-            uint8_t* lane = lanes_ + k * stretch_;
-            uint64_t column = 0;
-            for (uint64_t p = 0; p < stretch_; ++p) {
-                out[column * planes + k] += lane[p];
-                if (++column == w_) column = 0;
-            }
+            const uint8_t* lane = lanes_ + k * stretch_;
+            uint64_t* column = out + k * w_;
+            for (uint64_t t = 0; t < stretch_; t += w_)
+                for (uint64_t j = 0; j < w_; ++j) column[j] += lane[t + j];
         }
         clear(planes);
     }
 
-public:
-    // Widest stretch: lcm(width, 16) for widths below 16 is at most 240; otherwise the width.
-    static constexpr uint64_t STRETCH_LIMIT = 256;
-
-private:
-    uint64_t w_, stretch_ = 0, vectors_ = 0;
+    uint64_t w_, stretch_, vectors_;
     uint8_t* lanes_;
     __m128i tail_keep_;
 };
 #endif
 
 // Plain loops, for processors without the vector unit and for rows too wide for the stack.
-PIXELSIEVE_BIT_CLONES void count_columns_plainly(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
-    for (uint64_t r = 0; r < rows; ++r)
-        for (uint64_t j = 0; j < w; ++j) {
-            const unsigned byte = data[r * w + j];
-            for (uint64_t k = 0; k < 8; ++k) out.ones[j * 8 + k] += (byte >> k) & 1;
-            if (r + 1 < rows)
-                out.differing[j] += static_cast<uint64_t>(__builtin_popcount(byte ^ data[(r + 1) * w + j]));
-        }
+PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t w, uint64_t rows,
+                                                   uint64_t* differing) {
+    for (uint64_t r = 0; r + 1 < rows; ++r)
+        for (uint64_t j = 0; j < w; ++j)
+            differing[j] +=
+                static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(data[r * w + j] ^ data[(r + 1) * w + j])));
 }
 
 void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
 #if defined(__SSE2__)
-    if (w <= StreamCounter::STRETCH_LIMIT) {
+    if (StreamCounter::fits(w)) {
         alignas(16) uint8_t lanes[8 * StreamCounter::STRETCH_LIMIT];
         StreamCounter counter(w, lanes);
         counter.count_ones(data, rows * w, out.ones);
@@ -176,7 +191,14 @@ void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnC
         return;
     }
 #endif
-    count_columns_plainly(data, w, rows, out);
+    if (w < 16) {
+        count_ones_by_rows(data, w, rows, out.ones);
+    } else {
+        for (uint64_t r = 0; r < rows; ++r)
+            for (uint64_t j = 0; j < w; ++j)
+                for (uint64_t k = 0; k < 8; ++k) out.ones[k * w + j] += (data[r * w + j] >> k) & 1;
+    }
+    count_differing_by_rows(data, w, rows, out.differing);
 }
 
 }  // namespace
@@ -209,27 +231,42 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
 
     const uint64_t pair_rows = rows - 1;
     const double m = static_cast<double>(pair_rows);
-    // Every quotient below is (a count of at most `rows`) / m; where there are fewer such
-    // numerators than quotients, each is divided once up front (the same division, so the same
-    // doubles) and looked up.
+    // Every quotient below is (a count of at most `rows`) / m, and every expected agreement of a
+    // bit column follows from its count and its bits in the first and last rows. Where there are
+    // fewer such inputs than columns ask for, each result is computed once up front by the same
+    // operations (so to the same double) and looked up.
     std::array<double, QUOTIENT_TABLE> quotients;
-    const bool tabled = rows < QUOTIENT_TABLE && rows + 1 < 16 * w;
-    if (tabled)
+    const bool quotients_tabled = rows < QUOTIENT_TABLE && rows + 1 < 16 * w;
+    if (quotients_tabled)
         for (uint64_t i = 0; i <= rows; ++i) quotients[i] = static_cast<double>(i) / m;
-    auto over_m = [&](uint64_t i) { return tabled ? quotients[i] : static_cast<double>(i) / m; };
+    auto over_m = [&](uint64_t i) { return quotients_tabled ? quotients[i] : static_cast<double>(i) / m; };
+    auto agreement_by_chance = [&](uint64_t all, unsigned in_last, unsigned in_first) {
+        const double upper = over_m(all - in_last);
+        const double lower = over_m(all - in_first);
+        return upper * lower + (1 - upper) * (1 - lower);
+    };
+    std::array<double, 4 * QUOTIENT_TABLE> by_chance;  // [4 * count + 2 * in_last + in_first]
+    const bool by_chance_tabled = rows < QUOTIENT_TABLE && rows + 1 <= 2 * w;
+    if (by_chance_tabled)
+        for (uint64_t i = 0; i <= rows; ++i)
+            for (unsigned edges = 0; edges < 4; ++edges)
+                if (i >= (edges >> 1) && i >= (edges & 1))
+                    by_chance[4 * i + edges] = agreement_by_chance(i, edges >> 1, edges & 1);
+
     const uint8_t* first_row = data;
     const uint8_t* last_row = data + (rows - 1) * w;
     double pairs_all = 0, agreeing_all = 0, expected_all = 0;
     double weakest = 1;
     bool any_column = false;
     for (uint64_t j = 0; j < w; ++j) {
-        double expected = 0, ink = 0;
-        for (int k = 0; k < 8; ++k) {
-            const uint64_t all = ones[j * 8 + static_cast<uint64_t>(k)];
-            ink += static_cast<double>(all);
-            const double upper = over_m(all - ((last_row[j] >> k) & 1));
-            const double lower = over_m(all - ((first_row[j] >> k) & 1));
-            expected += upper * lower + (1 - upper) * (1 - lower);
+        double expected = 0;
+        uint64_t ink = 0;  // summed exactly, as the doubles it once was summed in are for any count
+        for (uint64_t k = 0; k < 8; ++k) {
+            const uint64_t all = ones[k * w + j];
+            ink += all;
+            const unsigned in_last = (last_row[j] >> k) & 1, in_first = (first_row[j] >> k) & 1;
+            expected += by_chance_tabled ? by_chance[4 * all + 2 * in_last + in_first]
+                                         : agreement_by_chance(all, in_last, in_first);
         }
         expected *= m;
         const double pairs = 8.0 * m;
@@ -237,7 +274,7 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
         pairs_all += pairs;
         agreeing_all += agreeing;
         expected_all += expected;
-        if (ink * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
+        if (static_cast<double>(ink) * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
             weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
             any_column = true;
         }

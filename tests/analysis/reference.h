@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/column_agreement.h"
 #include "analysis/find_pattern.h"
 
 inline int reference_pixel(const std::vector<uint8_t>& bytes, uint64_t byte, int bit) {
@@ -33,6 +34,52 @@ inline double reference_agreement(const std::vector<uint8_t>& bytes, uint64_t be
 }
 
 // The row prediction score, pixel by pixel: contexts counted directly, code lengths from KT.
+// Column agreement from counts taken pixel by pixel. The closing arithmetic follows the header's
+// formula term by term in the kernel's order, so its doubles must match the kernel's exactly.
+inline ColumnAgreement reference_column_agreement(const std::vector<uint8_t>& bytes, uint64_t begin,
+                                                  uint64_t length, int width) {
+    if (width < 1 || begin >= bytes.size()) return {};
+    length = std::min<uint64_t>(length, bytes.size() - begin);
+    const uint64_t w = static_cast<uint64_t>(width), rows = length / w;
+    if (rows < 2) return {};
+    const double m = static_cast<double>(rows - 1);
+    double pairs_all = 0, agreeing_all = 0, expected_all = 0, weakest = 1;
+    bool any_column = false;
+    for (uint64_t j = 0; j < w; ++j) {
+        double expected = 0, ink = 0;
+        uint64_t differing = 0;
+        for (int bit = 7; bit >= 0; --bit) {  // lowest bit first
+            uint64_t in_upper = 0, in_lower = 0, all = 0;
+            for (uint64_t r = 0; r < rows; ++r) {
+                const int p = reference_pixel(bytes, begin + r * w + j, bit);
+                all += static_cast<uint64_t>(p);
+                if (r + 1 < rows) {
+                    in_upper += static_cast<uint64_t>(p);
+                    differing += static_cast<uint64_t>(p != reference_pixel(bytes, begin + (r + 1) * w + j, bit));
+                }
+                if (r > 0) in_lower += static_cast<uint64_t>(p);
+            }
+            ink += static_cast<double>(all);
+            const double upper = static_cast<double>(in_upper) / m, lower = static_cast<double>(in_lower) / m;
+            expected += upper * lower + (1 - upper) * (1 - lower);
+        }
+        expected *= m;
+        const double pairs = 8.0 * m, agreeing = pairs - static_cast<double>(differing);
+        pairs_all += pairs;
+        agreeing_all += agreeing;
+        expected_all += expected;
+        if (ink * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
+            weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
+            any_column = true;
+        }
+    }
+    ColumnAgreement result;
+    if (pairs_all - expected_all >= 1e-9)
+        result.score = std::max(0.0, (agreeing_all - expected_all) / (pairs_all - expected_all));
+    result.weakest_byte_column = any_column ? weakest : 0;
+    return result;
+}
+
 inline double reference_row_prediction(const std::vector<uint8_t>& bytes, uint64_t begin, uint64_t length,
                                        int width) {
     const int64_t w = width, n = static_cast<int64_t>(length);
