@@ -62,38 +62,40 @@ void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t
 
 #if defined(__SSE2__)
 // The rows are walked as one stream cut into stretches: one row for rows of 16 bytes or more (its
-// last vector overlapping the one before, with the shared bytes masked off), sixteen bytes of
-// whole rows for widths that divide 16. Every byte of a stretch then always lands in the same
-// counter lane, so the counts go into byte lanes by plain vector adds and are added into the
-// byte columns only when the lanes could overflow.
+// last vector overlapping the one before, with the shared bytes masked off), lcm(width, 16)
+// bytes of whole rows for narrower ones. Every byte of a stretch then always lands in the same
+// counter lane, so the counts go into byte lanes by plain vector adds and are added into the byte
+// columns only when the lanes could overflow.
 class StreamCounter {
 public:
-    // Widest stretch.
-    static constexpr uint64_t STRETCH_LIMIT = 256;
+    // Widest rows taken this way (stretches of narrow rows stay within 240 bytes).
+    static constexpr uint64_t WIDTH_LIMIT = 256;
 
-    // `lanes` holds 8 * STRETCH_LIMIT bytes.
+    // `lanes` holds 8 * WIDTH_LIMIT bytes.
     StreamCounter(uint64_t width, uint8_t* lanes)
-        : w_(width), stretch_(width < 16 ? 16 : width), vectors_((stretch_ + 15) / 16), lanes_(lanes) {
-        const uint64_t overlap = vectors_ * 16 - stretch_;
+        : w_(width),
+          stretch_(width < 16 ? std::lcm(width, uint64_t{16}) : width),
+          vectors_((stretch_ + 15) / 16),
+          stride_(vectors_ * 16),
+          lanes_(lanes) {
+        const uint64_t overlap = stride_ - stretch_;
         alignas(16) uint8_t keep[16];
         for (uint64_t k = 0; k < 16; ++k) keep[k] = k < overlap ? 0 : 0xFF;
         tail_keep_ = _mm_load_si128(reinterpret_cast<const __m128i*>(keep));
     }
-    // Whether the stretches of this width can be cut as above.
-    static bool fits(uint64_t width) { return width <= STRETCH_LIMIT && (width >= 16 || 16 % width == 0); }
 
     // Ones per bit column over bytes [0, n) of `data`, n a whole number of rows.
     void count_ones(const uint8_t* data, uint64_t n, uint64_t* ones) {
         clear(8);
         const __m128i one = _mm_set1_epi8(1);
         uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* stretch, const uint8_t*) {
-            for (uint64_t v = 0; v < vectors_; ++v) {
+        auto add = [&](const uint8_t* stretch, const uint8_t*, uint64_t vectors) {
+            for (uint64_t v = 0; v < vectors; ++v) {
                 const uint64_t at = vector_offset(v);
                 __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stretch + at));
                 if (v + 1 == vectors_) bits = _mm_and_si128(bits, tail_keep_);
                 for (uint64_t k = 0; k < 8; ++k) {
-                    auto* lane = reinterpret_cast<__m128i*>(lanes_ + k * stretch_ + at);
+                    auto* lane = reinterpret_cast<__m128i*>(lanes_ + k * stride_ + at);
                     const __m128i bit = _mm_and_si128(_mm_srli_epi16(bits, static_cast<int>(k)), one);
                     _mm_storeu_si128(lane, _mm_add_epi8(_mm_loadu_si128(lane), bit));
                 }
@@ -113,8 +115,8 @@ public:
         clear(1);
         const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
         uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* upper, const uint8_t* lower) {
-            for (uint64_t v = 0; v < vectors_; ++v) {
+        auto add = [&](const uint8_t* upper, const uint8_t* lower, uint64_t vectors) {
+            for (uint64_t v = 0; v < vectors; ++v) {
                 const uint64_t at = vector_offset(v);
                 __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + at)),
                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + at)));
@@ -137,36 +139,63 @@ public:
 private:
     [[nodiscard]] uint64_t vector_offset(uint64_t v) const { return v + 1 == vectors_ ? stretch_ - 16 : v * 16; }
 
-    // Hands `add` each stretch of bytes [0, n) of `a`, with the same stretch of `b` when given; the
-    // last, partial stretch (when n is not a whole number of them) goes through copies whose
+    // Hands `add` each stretch of bytes [0, n) of `a`, with the same stretch of `b` when given;
+    // the last, partial stretch (when n is not a whole number of them) goes through copies whose
     // missing bytes are clear.
     template <typename Add>
     void walk(const uint8_t* a, const uint8_t* b, uint64_t n, Add& add) {
         uint64_t done = 0;
-        for (; done + stretch_ <= n; done += stretch_) add(a + done, b ? b + done : nullptr);
+        for (; done + stretch_ <= n; done += stretch_) add(a + done, b ? b + done : nullptr, vectors_);
         if (done == n) return;
-        // Only narrow rows leave a partial stretch, which is then one vector.
-        alignas(16) uint8_t rest_a[16] = {}, rest_b[16] = {};
-        std::memcpy(rest_a, a + done, n - done);
-        if (b) std::memcpy(rest_b, b + done, n - done);
-        add(rest_a, rest_b);
+        // Only narrow rows leave a partial stretch; their stretches are whole vectors.
+        alignas(16) uint8_t rest_a[240], rest_b[240];
+        const uint64_t rest = n - done, vectors = (rest + 15) / 16;
+        std::memcpy(rest_a, a + done, rest);
+        std::memset(rest_a + rest, 0, vectors * 16 - rest);
+        if (b) {
+            std::memcpy(rest_b, b + done, rest);
+            std::memset(rest_b + rest, 0, vectors * 16 - rest);
+        }
+        add(rest_a, rest_b, vectors);
     }
 
-    void clear(uint64_t planes) { std::memset(lanes_, 0, planes * stretch_); }
+    void clear(uint64_t planes) {
+        for (uint64_t at = 0; at < planes * stride_; at += 16)
+            _mm_store_si128(reinterpret_cast<__m128i*>(lanes_ + at), _mm_setzero_si128());
+    }
 
     // Adds the lanes into the per-column counts (lane p belongs to byte column p mod width) and
     // clears them.
     void fold(uint64_t planes, uint64_t* out) {
         for (uint64_t k = 0; k < planes; ++k) {
-            const uint8_t* lane = lanes_ + k * stretch_;
+            const uint8_t* lane = lanes_ + k * stride_;
             uint64_t* column = out + k * w_;
-            for (uint64_t t = 0; t < stretch_; t += w_)
-                for (uint64_t j = 0; j < w_; ++j) column[j] += lane[t + j];
+            if (stretch_ == w_) {
+                for (uint64_t j = 0; j < w_; ++j) column[j] += lane[j];
+            } else if (stretch_ == 16) {
+                // Widths dividing 16: halve the vector onto itself in 16-bit sums until one
+                // sum per column is left.
+                const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(lane));
+                const __m128i zero = _mm_setzero_si128();
+                __m128i sums = _mm_add_epi16(_mm_unpacklo_epi8(bytes, zero), _mm_unpackhi_epi8(bytes, zero));
+                if (w_ <= 4) sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 8));
+                if (w_ <= 2) sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 4));
+                if (w_ == 1) sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 2));
+                alignas(16) uint16_t per_column[8];
+                _mm_store_si128(reinterpret_cast<__m128i*>(per_column), sums);
+                for (uint64_t j = 0; j < w_; ++j) column[j] += per_column[j];
+            } else {
+                for (uint64_t j = 0; j < w_; ++j) {
+                    uint64_t sum = 0;  // in a register: adding into memory would chain every store
+                    for (uint64_t t = j; t < stretch_; t += w_) sum += lane[t];
+                    column[j] += sum;
+                }
+            }
         }
         clear(planes);
     }
 
-    uint64_t w_, stretch_, vectors_;
+    uint64_t w_, stretch_, vectors_, stride_;
     uint8_t* lanes_;
     __m128i tail_keep_;
 };
@@ -183,8 +212,8 @@ PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t
 
 void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
 #if defined(__SSE2__)
-    if (StreamCounter::fits(w)) {
-        alignas(16) uint8_t lanes[8 * StreamCounter::STRETCH_LIMIT];
+    if (w <= StreamCounter::WIDTH_LIMIT) {
+        alignas(16) uint8_t lanes[8 * StreamCounter::WIDTH_LIMIT];
         StreamCounter counter(w, lanes);
         counter.count_ones(data, rows * w, out.ones);
         counter.count_differing(data, (rows - 1) * w, out.differing);
