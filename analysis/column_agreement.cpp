@@ -61,117 +61,118 @@ void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t
 }
 
 #if defined(__SSE2__)
-// The rows are walked as one stream cut into stretches: one row for rows of 16 bytes or more (its
-// last vector overlapping the one before, with the shared bytes masked off), lcm(width, 16)
-// bytes of whole rows for narrower ones. Every byte of a stretch then always lands in the same
-// counter lane, so the counts go into byte lanes by plain vector adds and are added into the byte
-// columns only when the lanes could overflow.
+// The rows are walked as one stream cut into stretches: lcm(width, 16) bytes of whole rows where
+// that is short, otherwise one row, whose last vector overlaps the one before with the shared
+// bytes masked off. Every byte of a stretch then always lands in the same counter lane, so the
+// counts of one vector position over a block of stretches add up in registers, byte lanes that
+// are added into the byte columns before they could overflow.
 class StreamCounter {
 public:
-    // Widest rows taken this way (stretches of narrow rows stay within 240 bytes).
+    // Widest rows taken this way.
     static constexpr uint64_t WIDTH_LIMIT = 256;
 
     // `lanes` holds 8 * WIDTH_LIMIT bytes.
-    StreamCounter(uint64_t width, uint8_t* lanes)
-        : w_(width),
-          stretch_(width < 16 ? std::lcm(width, uint64_t{16}) : width),
-          vectors_((stretch_ + 15) / 16),
-          stride_(vectors_ * 16),
-          lanes_(lanes) {
-        const uint64_t overlap = stride_ - stretch_;
+    StreamCounter(uint64_t width, uint8_t* lanes) : w_(width), lanes_(lanes) {
+        const uint64_t tiled = std::lcm(width, uint64_t{16});
+        stretch_ = tiled <= WIDTH_LIMIT ? tiled : width;
+        vectors_ = (stretch_ + 15) / 16;
+        stride_ = vectors_ * 16;
+        overlap_ = stride_ - stretch_;
         alignas(16) uint8_t keep[16];
-        for (uint64_t k = 0; k < 16; ++k) keep[k] = k < overlap ? 0 : 0xFF;
+        for (uint64_t k = 0; k < 16; ++k) keep[k] = k < overlap_ ? 0 : 0xFF;
         tail_keep_ = _mm_load_si128(reinterpret_cast<const __m128i*>(keep));
     }
 
-    // Ones per bit column over bytes [0, n) of `data`, n a whole number of rows.
+    // Ones per bit column over bytes [0, n) of `data`, n a whole number of rows, added to
+    // ones[bit * width + column].
     void count_ones(const uint8_t* data, uint64_t n, uint64_t* ones) {
-        clear(8);
         const __m128i one = _mm_set1_epi8(1);
-        uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* stretch, const uint8_t*, uint64_t vectors) {
-            for (uint64_t v = 0; v < vectors; ++v) {
-                const uint64_t at = vector_offset(v);
-                __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stretch + at));
-                if (v + 1 == vectors_) bits = _mm_and_si128(bits, tail_keep_);
-                for (uint64_t k = 0; k < 8; ++k) {
-                    auto* lane = reinterpret_cast<__m128i*>(lanes_ + k * stride_ + at);
-                    const __m128i bit = _mm_and_si128(_mm_srli_epi16(bits, static_cast<int>(k)), one);
-                    _mm_storeu_si128(lane, _mm_add_epi8(_mm_loadu_si128(lane), bit));
+        Source source(*this, data, nullptr, n);
+        for (uint64_t first = 0; first < source.stretches; first += 255) {
+            const uint64_t last = std::min(source.stretches, first + 255);
+            for (uint64_t v = 0; v < vectors_; ++v) {
+                __m128i sums[8];
+                for (auto& sum : sums) sum = _mm_setzero_si128();
+                for (uint64_t t = first; t < last; ++t) {
+                    const __m128i bits = source.load(t, v);
+                    for (int k = 0; k < 8; ++k)
+                        sums[k] = _mm_add_epi8(sums[k], _mm_and_si128(_mm_srli_epi16(bits, k), one));
                 }
+                for (uint64_t k = 0; k < 8; ++k)
+                    _mm_store_si128(reinterpret_cast<__m128i*>(lanes_ + k * stride_ + 16 * v), sums[k]);
             }
-            if (++since_fold == 255) {
-                fold(8, ones);
-                since_fold = 0;
-            }
-        };
-        walk(data, nullptr, n, add);
-        fold(8, ones);
+            fold(8, ones);
+        }
     }
 
     // Differing bits per byte column between bytes [0, n) and [w, w + n), n a whole number of
     // rows, data[0, n + w) readable.
     void count_differing(const uint8_t* data, uint64_t n, uint64_t* differing) {
-        clear(1);
         const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
-        uint64_t since_fold = 0;
-        auto add = [&](const uint8_t* upper, const uint8_t* lower, uint64_t vectors) {
-            for (uint64_t v = 0; v < vectors; ++v) {
-                const uint64_t at = vector_offset(v);
-                __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + at)),
-                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + at)));
-                if (v + 1 == vectors_) x = _mm_and_si128(x, tail_keep_);
-                x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
-                x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
-                x = _mm_and_si128(_mm_add_epi8(x, _mm_srli_epi16(x, 4)), m4);
-                auto* lane = reinterpret_cast<__m128i*>(lanes_ + at);
-                _mm_storeu_si128(lane, _mm_add_epi8(_mm_loadu_si128(lane), x));
+        Source source(*this, data, data + w_, n);
+        for (uint64_t first = 0; first < source.stretches; first += 31) {  // eight at most per stretch
+            const uint64_t last = std::min(source.stretches, first + 31);
+            for (uint64_t v = 0; v < vectors_; ++v) {
+                __m128i sum = _mm_setzero_si128();
+                for (uint64_t t = first; t < last; ++t) {
+                    __m128i x = source.load(t, v);
+                    x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
+                    x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
+                    sum = _mm_add_epi8(sum, _mm_and_si128(_mm_add_epi8(x, _mm_srli_epi16(x, 4)), m4));
+                }
+                _mm_store_si128(reinterpret_cast<__m128i*>(lanes_ + 16 * v), sum);
             }
-            if (++since_fold == 31) {  // eight at most per stretch
-                fold(1, differing);
-                since_fold = 0;
-            }
-        };
-        walk(data, data + w_, n, add);
-        fold(1, differing);
+            fold(1, differing);
+        }
     }
 
 private:
-    [[nodiscard]] uint64_t vector_offset(uint64_t v) const { return v + 1 == vectors_ ? stretch_ - 16 : v * 16; }
-
-    // Hands `add` each stretch of bytes [0, n) of `a`, with the same stretch of `b` when given;
-    // the last, partial stretch (when n is not a whole number of them) goes through copies whose
-    // missing bytes are clear.
-    template <typename Add>
-    void walk(const uint8_t* a, const uint8_t* b, uint64_t n, Add& add) {
-        uint64_t done = 0;
-        for (; done + stretch_ <= n; done += stretch_) add(a + done, b ? b + done : nullptr, vectors_);
-        if (done == n) return;
-        // Only narrow rows leave a partial stretch; their stretches are whole vectors.
-        alignas(16) uint8_t rest_a[240], rest_b[240];
-        const uint64_t rest = n - done, vectors = (rest + 15) / 16;
-        std::memcpy(rest_a, a + done, rest);
-        std::memset(rest_a + rest, 0, vectors * 16 - rest);
-        if (b) {
-            std::memcpy(rest_b, b + done, rest);
-            std::memset(rest_b + rest, 0, vectors * 16 - rest);
+    // The stretches of bytes [0, n) of `a` (XORed with the same bytes of `b` when given); the
+    // last, partial stretch when n is not a whole number of them comes from copies whose missing
+    // bytes are clear.
+    struct Source {
+        Source(const StreamCounter& counter, const uint8_t* a, const uint8_t* b, uint64_t n)
+            : c(counter), a_(a), b_(b), whole(n / counter.stretch_) {
+            const uint64_t rest = n - whole * c.stretch_;
+            stretches = whole + (rest > 0);
+            if (rest == 0) return;
+            std::memset(rest_a_, 0, sizeof rest_a_);
+            std::memcpy(rest_a_, a + whole * c.stretch_, rest);
+            if (b) {
+                std::memset(rest_b_, 0, sizeof rest_b_);
+                std::memcpy(rest_b_, b + whole * c.stretch_, rest);
+            }
         }
-        add(rest_a, rest_b, vectors);
-    }
+        // Vector v of stretch t, its bytes shared with the vector before masked off.
+        [[nodiscard]] __m128i load(uint64_t t, uint64_t v) const {
+            const bool last_vector = v + 1 == c.vectors_;
+            const uint64_t at = last_vector ? c.stretch_ - 16 : 16 * v;
+            const uint8_t* pa = t < whole ? a_ + t * c.stretch_ : rest_a_;
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + at));
+            if (b_) {
+                const uint8_t* pb = t < whole ? b_ + t * c.stretch_ : rest_b_;
+                x = _mm_xor_si128(x, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + at)));
+            }
+            return last_vector ? _mm_and_si128(x, c.tail_keep_) : x;
+        }
 
-    void clear(uint64_t planes) {
-        for (uint64_t at = 0; at < planes * stride_; at += 16)
-            _mm_store_si128(reinterpret_cast<__m128i*>(lanes_ + at), _mm_setzero_si128());
-    }
+        const StreamCounter& c;
+        const uint8_t *a_, *b_;
+        uint64_t whole, stretches = 0;
+        // A partial stretch only happens where stretches tile vectors, so never beyond 256 bytes.
+        alignas(16) uint8_t rest_a_[WIDTH_LIMIT], rest_b_[WIDTH_LIMIT];
+    };
 
-    // Adds the lanes into the per-column counts (lane p belongs to byte column p mod width) and
-    // clears them.
-    void fold(uint64_t planes, uint64_t* out) {
+    // Adds the lanes into the per-column counts. Lane p belongs to stretch byte p (byte
+    // p - overlap in the masked last vector), which is byte column (stretch byte) mod width.
+    void fold(uint64_t planes, uint64_t* out) const {
         for (uint64_t k = 0; k < planes; ++k) {
             const uint8_t* lane = lanes_ + k * stride_;
             uint64_t* column = out + k * w_;
             if (stretch_ == w_) {
-                for (uint64_t j = 0; j < w_; ++j) column[j] += lane[j];
+                const uint64_t shifted_from = 16 * (vectors_ - 1);
+                for (uint64_t j = 0; j < shifted_from; ++j) column[j] += lane[j];
+                for (uint64_t j = shifted_from; j < w_; ++j) column[j] += lane[j + overlap_];
             } else if (stretch_ == 16) {
                 // Widths dividing 16: halve the vector onto itself in 16-bit sums until one
                 // sum per column is left.
@@ -192,10 +193,9 @@ private:
                 }
             }
         }
-        clear(planes);
     }
 
-    uint64_t w_, stretch_, vectors_, stride_;
+    uint64_t w_, stretch_ = 0, vectors_ = 0, stride_ = 0, overlap_ = 0;
     uint8_t* lanes_;
     __m128i tail_keep_;
 };
