@@ -71,7 +71,8 @@ public:
     // Widest rows taken this way.
     static constexpr uint64_t WIDTH_LIMIT = 256;
 
-    // `lanes` holds 8 * WIDTH_LIMIT bytes.
+    // `lanes` holds LANE_BYTES bytes.
+    static constexpr uint64_t LANE_BYTES = 8 * WIDTH_LIMIT + 16;
     StreamCounter(uint64_t width, uint8_t* lanes) : w_(width), lanes_(lanes) {
         const uint64_t tiled = std::lcm(width, uint64_t{16});
         stretch_ = tiled <= WIDTH_LIMIT ? tiled : width;
@@ -82,6 +83,8 @@ public:
         for (uint64_t k = 0; k < 16; ++k) keep[k] = k < overlap_ ? 0 : 0xFF;
         tail_keep_ = _mm_load_si128(reinterpret_cast<const __m128i*>(keep));
     }
+
+    [[nodiscard]] uint64_t stretch() const { return stretch_; }
 
     // Ones per bit column over bytes [0, n) of `data`, n a whole number of rows, added to
     // ones[bit * width + column].
@@ -186,10 +189,21 @@ private:
                 _mm_store_si128(reinterpret_cast<__m128i*>(per_column), sums);
                 for (uint64_t j = 0; j < w_; ++j) column[j] += per_column[j];
             } else {
-                for (uint64_t j = 0; j < w_; ++j) {
-                    uint64_t sum = 0;  // in a register: adding into memory would chain every store
-                    for (uint64_t t = j; t < stretch_; t += w_) sum += lane[t];
-                    column[j] += sum;
+                // Several rows per stretch: for 16 columns at a time, the lanes of each row of
+                // the stretch, in 16-bit sums. The loads run up to 15 bytes past the stretch,
+                // into bytes that land in no column kept.
+                const __m128i zero = _mm_setzero_si128();
+                for (uint64_t j = 0; j < w_; j += 16) {
+                    __m128i low = zero, high = zero;
+                    for (uint64_t t = j; t < stretch_; t += w_) {
+                        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane + t));
+                        low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
+                        high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
+                    }
+                    alignas(16) uint16_t per_column[16];
+                    _mm_store_si128(reinterpret_cast<__m128i*>(per_column), low);
+                    _mm_store_si128(reinterpret_cast<__m128i*>(per_column + 8), high);
+                    for (uint64_t c = 0; c < 16 && j + c < w_; ++c) column[j + c] += per_column[c];
                 }
             }
         }
@@ -213,9 +227,14 @@ PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t
 void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
 #if defined(__SSE2__)
     if (w <= StreamCounter::WIDTH_LIMIT) {
-        alignas(16) uint8_t lanes[8 * StreamCounter::WIDTH_LIMIT];
+        alignas(16) uint8_t lanes[StreamCounter::LANE_BYTES];
         StreamCounter counter(w, lanes);
-        counter.count_ones(data, rows * w, out.ones);
+        // Narrow rows that do not tile a vector make long stretches, whose folding outweighs
+        // counting a part of a few of them row by row.
+        if (counter.stretch() > 16 && w < 16 && rows * w < 4 * counter.stretch())
+            count_ones_by_rows(data, w, rows, out.ones);
+        else
+            counter.count_ones(data, rows * w, out.ones);
         counter.count_differing(data, (rows - 1) * w, out.differing);
         return;
     }
@@ -267,7 +286,7 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
     std::array<double, QUOTIENT_TABLE> quotients;
     const bool quotients_tabled = rows < QUOTIENT_TABLE && rows + 1 < 16 * w;
     if (quotients_tabled)
-        for (uint64_t i = 0; i <= rows; ++i) quotients[i] = static_cast<double>(i) / m;
+        for (int i = 0; i <= static_cast<int>(rows); ++i) quotients[static_cast<size_t>(i)] = i / m;
     auto over_m = [&](uint64_t i) { return quotients_tabled ? quotients[i] : static_cast<double>(i) / m; };
     auto agreement_by_chance = [&](uint64_t all, unsigned in_last, unsigned in_first) {
         const double upper = over_m(all - in_last);
