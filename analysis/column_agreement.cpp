@@ -19,6 +19,10 @@ constexpr uint64_t STACK_WIDTH = 255;
 // Parts of fewer rows than this divide each possible count once and look the quotients up.
 constexpr uint64_t QUOTIENT_TABLE = 512;
 
+// Agreement expected by chance for one bit column from its densities over the upper and over
+// the lower members of its pairs.
+inline double agreement_by_chance(double upper, double lower) { return upper * lower + (1 - upper) * (1 - lower); }
+
 // Counts of one part, cleared by the caller: ones per bit column, bit k of byte column j at
 // ones[k * width + j] (bit 0 the lowest), and bits that differ between each row and the next per
 // byte column.
@@ -287,46 +291,54 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
     const bool quotients_tabled = rows < QUOTIENT_TABLE && rows + 1 < 16 * w;
     if (quotients_tabled)
         for (int i = 0; i <= static_cast<int>(rows); ++i) quotients[static_cast<size_t>(i)] = i / m;
-    auto over_m = [&](uint64_t i) { return quotients_tabled ? quotients[i] : static_cast<double>(i) / m; };
-    auto agreement_by_chance = [&](uint64_t all, unsigned in_last, unsigned in_first) {
-        const double upper = over_m(all - in_last);
-        const double lower = over_m(all - in_first);
-        return upper * lower + (1 - upper) * (1 - lower);
+    auto divided = [&](uint64_t all, unsigned in_last, unsigned in_first) {
+        return agreement_by_chance(static_cast<double>(all - in_last) / m, static_cast<double>(all - in_first) / m);
+    };
+    auto looked_up = [&](uint64_t all, unsigned in_last, unsigned in_first) {
+        return agreement_by_chance(quotients[all - in_last], quotients[all - in_first]);
     };
     std::array<double, 4 * QUOTIENT_TABLE> by_chance;  // [4 * count + 2 * in_last + in_first]
-    const bool by_chance_tabled = rows < QUOTIENT_TABLE && rows + 1 <= 2 * w;
+    const bool by_chance_tabled = quotients_tabled && rows + 1 <= 2 * w;
     if (by_chance_tabled)
         for (uint64_t i = 0; i <= rows; ++i)
             for (unsigned edges = 0; edges < 4; ++edges)
                 if (i >= (edges >> 1) && i >= (edges & 1))
-                    by_chance[4 * i + edges] = agreement_by_chance(i, edges >> 1, edges & 1);
+                    by_chance[4 * i + edges] = looked_up(i, edges >> 1, edges & 1);
 
     const uint8_t* first_row = data;
     const uint8_t* last_row = data + (rows - 1) * w;
     double pairs_all = 0, agreeing_all = 0, expected_all = 0;
     double weakest = 1;
     bool any_column = false;
-    for (uint64_t j = 0; j < w; ++j) {
-        double expected = 0;
-        uint64_t ink = 0;  // summed exactly, as the doubles it once was summed in are for any count
-        for (uint64_t k = 0; k < 8; ++k) {
-            const uint64_t all = ones[k * w + j];
-            ink += all;
-            const unsigned in_last = (last_row[j] >> k) & 1, in_first = (first_row[j] >> k) & 1;
-            expected += by_chance_tabled ? by_chance[4 * all + 2 * in_last + in_first]
-                                         : agreement_by_chance(all, in_last, in_first);
+    auto add_columns = [&](auto chance) {
+        for (uint64_t j = 0; j < w; ++j) {
+            double expected = 0;
+            uint64_t ink = 0;  // an integer: exact, as its sum in doubles is for any count here
+            for (uint64_t k = 0; k < 8; ++k) {
+                const uint64_t all = ones[k * w + j];
+                ink += all;
+                expected += chance(all, (last_row[j] >> k) & 1u, (first_row[j] >> k) & 1u);
+            }
+            expected *= m;
+            const double pairs = 8.0 * m;
+            const double agreeing = pairs - static_cast<double>(column_differing[j]);
+            pairs_all += pairs;
+            agreeing_all += agreeing;
+            expected_all += expected;
+            if (static_cast<double>(ink) * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
+                weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
+                any_column = true;
+            }
         }
-        expected *= m;
-        const double pairs = 8.0 * m;
-        const double agreeing = pairs - static_cast<double>(column_differing[j]);
-        pairs_all += pairs;
-        agreeing_all += agreeing;
-        expected_all += expected;
-        if (static_cast<double>(ink) * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
-            weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
-            any_column = true;
-        }
-    }
+    };
+    if (by_chance_tabled)
+        add_columns([&](uint64_t all, unsigned in_last, unsigned in_first) {
+            return by_chance[4 * all + 2 * in_last + in_first];
+        });
+    else if (quotients_tabled)
+        add_columns(looked_up);
+    else
+        add_columns(divided);
     ColumnAgreement result;
     if (pairs_all - expected_all >= 1e-9)
         result.score = std::max(0.0, (agreeing_all - expected_all) / (pairs_all - expected_all));
