@@ -89,15 +89,19 @@ struct PlaneBlock {
 // block to n[1..31]; words past `words` must be clear.
 PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_t words,
                                                   std::array<uint64_t, SUBSETS>& n) {
+    uint64_t sum[SUBSETS] = {};
     for (size_t i = 0; i < words; ++i) {
         uint64_t conj[SUBSETS];
         conj[0] = ~uint64_t{0};
+        // Unrolled, every combination is a register and every sum its own chain.
+#pragma GCC unroll 32
         for (int s = 1; s < SUBSETS; ++s) {
             const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
             conj[s] = conj[s & ~(1 << top)] & block.word[top][i];
-            n[static_cast<size_t>(s)] += static_cast<uint64_t>(__builtin_popcountll(conj[s]));
+            sum[s] += static_cast<uint64_t>(__builtin_popcountll(conj[s]));
         }
     }
+    for (int s = 1; s < SUBSETS; ++s) n[static_cast<size_t>(s)] += sum[s];
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -112,6 +116,7 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(con
         for (int p = 0; p < PLANES; ++p) plane[p] = _mm512_load_si512(&block.word[p][i]);
         __m512i conj[SUBSETS];
         conj[0] = _mm512_set1_epi64(-1);
+#pragma GCC unroll 32
         for (int s = 1; s < SUBSETS; ++s) {
             const int top = 31 - __builtin_clz(static_cast<unsigned>(s));
             conj[s] = _mm512_and_si512(conj[s & ~(1 << top)], plane[top]);
