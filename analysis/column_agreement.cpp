@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -44,11 +45,17 @@ const std::array<uint64_t, 256>& spread_table() {
     return table;
 }
 
-// Ones per bit column row by row through the spread table, for narrow rows that do not tile
-// 16-byte vectors.
+// Ones per bit column row by row through the spread table: for short parts of narrow rows that
+// do not tile 16-byte vectors, and for rows too wide for the vector counter.
 void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* ones) {
     const auto& spread = spread_table();
-    uint64_t lanes[16];
+    uint64_t stack_lanes[16];
+    std::vector<uint64_t> heap_lanes;
+    uint64_t* lanes = stack_lanes;
+    if (w > std::size(stack_lanes)) {
+        heap_lanes.resize(w);
+        lanes = heap_lanes.data();
+    }
     auto flush = [&] {
         for (uint64_t j = 0; j < w; ++j) {
             for (uint64_t k = 0; k < 8; ++k) ones[k * w + j] += (lanes[j] >> (8 * k)) & 0xFF;
@@ -219,7 +226,7 @@ private:
 };
 #endif
 
-// Plain loops, for processors without the vector unit and for rows too wide for the stack.
+// Differing bits row by row, for rows too wide for the vector counter.
 PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t w, uint64_t rows,
                                                    uint64_t* differing) {
     for (uint64_t r = 0; r + 1 < rows; ++r)
@@ -243,13 +250,7 @@ void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnC
         return;
     }
 #endif
-    if (w < 16) {
-        count_ones_by_rows(data, w, rows, out.ones);
-    } else {
-        for (uint64_t r = 0; r < rows; ++r)
-            for (uint64_t j = 0; j < w; ++j)
-                for (uint64_t k = 0; k < 8; ++k) out.ones[k * w + j] += (data[r * w + j] >> k) & 1;
-    }
+    count_ones_by_rows(data, w, rows, out.ones);
     count_differing_by_rows(data, w, rows, out.differing);
 }
 

@@ -86,7 +86,7 @@ struct PlaneBlock {
 };
 
 // Adds the counts of every non-empty AND-combination of the planes over words [0, words) of the
-// block to n[1..31]; words past `words` must be clear.
+// block to n[1..31].
 PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_t words,
                                                   std::array<uint64_t, SUBSETS>& n) {
     uint64_t sum[SUBSETS] = {};
