@@ -22,7 +22,9 @@ constexpr uint64_t QUOTIENT_TABLE = 512;
 
 // Agreement expected by chance for one bit column from its densities over the upper and over
 // the lower members of its pairs.
-inline double agreement_by_chance(double upper, double lower) { return upper * lower + (1 - upper) * (1 - lower); }
+inline double agreement_by_chance(double upper, double lower) {
+    return upper * lower + (1 - upper) * (1 - lower);
+}
 
 // Counts of one part, cleared by the caller: ones per bit column, bit k of byte column j at
 // ones[k * width + j] (bit 0 the lowest), and bits that differ between each row and the next per
@@ -231,8 +233,8 @@ PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t
                                                    uint64_t* differing) {
     for (uint64_t r = 0; r + 1 < rows; ++r)
         for (uint64_t j = 0; j < w; ++j)
-            differing[j] +=
-                static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(data[r * w + j] ^ data[(r + 1) * w + j])));
+            differing[j] += static_cast<uint64_t>(
+                __builtin_popcount(static_cast<unsigned>(data[r * w + j] ^ data[(r + 1) * w + j])));
 }
 
 void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
@@ -293,7 +295,8 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
     if (quotients_tabled)
         for (int i = 0; i <= static_cast<int>(rows); ++i) quotients[static_cast<size_t>(i)] = i / m;
     auto divided = [&](uint64_t all, unsigned in_last, unsigned in_first) {
-        return agreement_by_chance(static_cast<double>(all - in_last) / m, static_cast<double>(all - in_first) / m);
+        return agreement_by_chance(static_cast<double>(all - in_last) / m,
+                                   static_cast<double>(all - in_first) / m);
     };
     auto looked_up = [&](uint64_t all, unsigned in_last, unsigned in_first) {
         return agreement_by_chance(quotients[all - in_last], quotients[all - in_first]);

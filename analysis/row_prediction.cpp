@@ -77,7 +77,6 @@ uint64_t load_be64(const uint8_t* p) {
     return __builtin_bswap64(v);
 }
 
-
 // Plane words are made and counted in blocks, so any part length needs no heap and the counting
 // loop runs over plain arrays that vector units can take eight words at a time.
 constexpr size_t BLOCK_WORDS = 64;
@@ -106,9 +105,8 @@ PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // Eight words per step, one vector population count per combination.
-__attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(const PlaneBlock& block,
-                                                                             size_t words,
-                                                                             std::array<uint64_t, SUBSETS>& n) {
+__attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(
+    const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
     __m512i sum[SUBSETS];
     for (auto& v : sum) v = _mm512_setzero_si512();
     for (size_t i = 0; i < words; i += 8) {

@@ -148,8 +148,12 @@ const LogGammaTable& log_gamma_table() {
 double kt_bits(uint64_t zeros, uint64_t ones) {
     static const double LOG_PI = std::log(3.14159265358979323846);
     const auto& t = log_gamma_table();
-    auto whole = [&](uint64_t k) { return k < TABLED_COUNTS ? t.whole[k] : log_gamma(static_cast<double>(k) + 1); };
-    auto half = [&](uint64_t k) { return k < TABLED_COUNTS ? t.half[k] : log_gamma(static_cast<double>(k) + 0.5); };
+    auto whole = [&](uint64_t k) {
+        return k < TABLED_COUNTS ? t.whole[k] : log_gamma(static_cast<double>(k) + 1);
+    };
+    auto half = [&](uint64_t k) {
+        return k < TABLED_COUNTS ? t.half[k] : log_gamma(static_cast<double>(k) + 0.5);
+    };
     return (whole(zeros + ones) + LOG_PI - half(zeros) - half(ones)) / std::log(2.0);
 }
 
@@ -159,14 +163,16 @@ uint64_t load_be64(const uint8_t* p) {
     return __builtin_bswap64(v);
 }
 
-PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
-                                                  int width) {
+PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes, uint64_t begin,
+                                                  uint64_t length, int width) {
     if (width < 1 || begin >= bytes.size()) return 0;
     length = std::min<uint64_t>(length, bytes.size() - begin);
     const uint64_t w = static_cast<uint64_t>(width);
     if (length < 2 * w) return 0;
     const uint8_t* part = bytes.data() + begin;
-    auto at = [&](int64_t i) -> uint64_t { return i >= 0 && static_cast<uint64_t>(i) < length ? part[i] : 0; };
+    auto at = [&](int64_t i) -> uint64_t {
+        return i >= 0 && static_cast<uint64_t>(i) < length ? part[i] : 0;
+    };
     auto be64_at = [&](int64_t i) -> uint64_t {
         if (i >= 0 && static_cast<uint64_t>(i) + 8 <= length) return load_be64(part + i);
         uint64_t v = 0;
@@ -200,7 +206,8 @@ PIXELSIEVE_BIT_CLONES double row_prediction_score(std::span<const uint8_t> bytes
         left_only[context & 1][0] += zeros;
         left_only[context & 1][1] += ones;
     }
-    const double base_bits = kt_bits(left_only[0][0], left_only[0][1]) + kt_bits(left_only[1][0], left_only[1][1]);
+    const double base_bits =
+        kt_bits(left_only[0][0], left_only[0][1]) + kt_bits(left_only[1][0], left_only[1][1]);
     if (base_bits < 1) return 0;
     return std::clamp(1 - full_bits / base_bits, 0.0, 1.0);
 }

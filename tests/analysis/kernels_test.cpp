@@ -30,7 +30,8 @@ std::vector<uint8_t> mixed_bytes(uint64_t seed) {
     return bytes;
 }
 
-void expect_same_column_agreement(const std::vector<uint8_t>& bytes, uint64_t begin, uint64_t length, int width) {
+void expect_same_column_agreement(const std::vector<uint8_t>& bytes, uint64_t begin, uint64_t length,
+                                  int width) {
     const ColumnAgreement got = column_agreement_detail(bytes, begin, length, width);
     const ColumnAgreement want = reference_column_agreement(bytes, begin, length, width);
     // Equal to the last bit: the scan compares these with fixed thresholds.
@@ -45,9 +46,10 @@ TEST(AnalysisKernels, ColumnAgreementEqualsItsReferenceOnScanShapes) {
     for (uint64_t seed = 1; seed <= 2; ++seed) {
         const auto bytes = mixed_bytes(seed);
         for (uint64_t length : {128, 256, 512, 2048, 127, 129, 1001})
-            for (int width : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 24, 31, 32, 33, 48, 63, 64, 65, 100, 255, 256, 300})
-                for (uint64_t begin : {uint64_t{0}, 1400 + seed, 2990 + seed, 3550 + seed, bytes.size() - length,
-                                       bytes.size() - length / 2})
+            for (int width :
+                 {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 24, 31, 32, 33, 48, 63, 64, 65, 100, 255, 256, 300})
+                for (uint64_t begin : {uint64_t{0}, 1400 + seed, 2990 + seed, 3550 + seed,
+                                       bytes.size() - length, bytes.size() - length / 2})
                     expect_same_column_agreement(bytes, begin, length, width);
     }
 }
@@ -73,7 +75,7 @@ TEST(AnalysisKernels, ColumnAgreementOfDegenerateParts) {
     EXPECT_EQ(column_agreement(bytes, bytes.size(), 512, 4), 0.0);
     EXPECT_EQ(column_agreement(bytes, bytes.size() + 100, 512, 4), 0.0);
     EXPECT_EQ(column_agreement(bytes, bytes.size() - 7, 512, 4), 0.0);  // one row left
-    expect_same_column_agreement(bytes, bytes.size() - 8, 512, 4);       // two rows left
+    expect_same_column_agreement(bytes, bytes.size() - 8, 512, 4);      // two rows left
 }
 
 TEST(AnalysisKernels, RowPredictionMatchesItsReferenceOnScanShapes) {
@@ -81,8 +83,8 @@ TEST(AnalysisKernels, RowPredictionMatchesItsReferenceOnScanShapes) {
         const auto bytes = mixed_bytes(seed);
         for (uint64_t length : {384, 128, 129, 383, 77, 1100})
             for (int width : {1, 2, 3, 7, 8, 9, 16, 17, 31, 33, 64, 191, 192, 193})
-                for (uint64_t begin : {uint64_t{0}, 1450 + seed, 2995 + seed, 3500 + seed, bytes.size() - length,
-                                       bytes.size() - length / 2 - 1}) {
+                for (uint64_t begin : {uint64_t{0}, 1450 + seed, 2995 + seed, 3500 + seed,
+                                       bytes.size() - length, bytes.size() - length / 2 - 1}) {
                     const double got = row_prediction_score(bytes, begin, length, width);
                     const uint64_t clamped = std::min<uint64_t>(length, bytes.size() - begin);
                     EXPECT_NEAR(got, reference_row_prediction(bytes, begin, clamped, width), 1e-12)

@@ -55,7 +55,8 @@ inline ColumnAgreement reference_column_agreement(const std::vector<uint8_t>& by
                 all += static_cast<uint64_t>(p);
                 if (r + 1 < rows) {
                     in_upper += static_cast<uint64_t>(p);
-                    differing += static_cast<uint64_t>(p != reference_pixel(bytes, begin + (r + 1) * w + j, bit));
+                    differing +=
+                        static_cast<uint64_t>(p != reference_pixel(bytes, begin + (r + 1) * w + j, bit));
                 }
                 if (r > 0) in_lower += static_cast<uint64_t>(p);
             }
