@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -47,30 +48,40 @@ const std::array<uint64_t, 256>& spread_table() {
     return table;
 }
 
-// Ones per bit column row by row through the spread table: for short parts of narrow rows that
-// do not tile 16-byte vectors, and for rows too wide for the vector counter.
-void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* ones) {
+// Ones per bit column row by row through the spread table, in blocks of rows that cannot
+// overflow the byte lanes: for short parts of narrow rows that do not tile 16-byte vectors (with
+// the width known to the compiler, so that the lanes stay in registers), and for rows too wide
+// for the vector counter.
+template <typename Lanes>
+void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* ones, Lanes& lanes) {
     const auto& spread = spread_table();
-    uint64_t stack_lanes[16];
-    std::vector<uint64_t> heap_lanes;
-    uint64_t* lanes = stack_lanes;
-    if (w > std::size(stack_lanes)) {
-        heap_lanes.resize(w);
-        lanes = heap_lanes.data();
+    for (uint64_t first = 0; first < rows; first += 255) {
+        const uint64_t last = std::min(rows, first + 255);
+        for (uint64_t j = 0; j < w; ++j) lanes[j] = 0;
+        for (uint64_t r = first; r < last; ++r)
+            for (uint64_t j = 0; j < w; ++j) lanes[j] += spread[data[r * w + j]];
+        for (uint64_t k = 0; k < 8; ++k)
+            for (uint64_t j = 0; j < w; ++j) ones[k * w + j] += (lanes[j] >> (8 * k)) & 0xFF;
     }
-    auto flush = [&] {
-        for (uint64_t j = 0; j < w; ++j) {
-            for (uint64_t k = 0; k < 8; ++k) ones[k * w + j] += (lanes[j] >> (8 * k)) & 0xFF;
-            lanes[j] = 0;
-        }
-    };
-    std::fill(lanes, lanes + w, 0);
-    for (uint64_t r = 0; r < rows; ++r) {
-        const uint8_t* row = data + r * w;
-        for (uint64_t j = 0; j < w; ++j) lanes[j] += spread[row[j]];
-        if (r % 255 == 254) flush();
+}
+
+template <uint64_t W>
+void count_ones_by_narrow_rows(const uint8_t* data, uint64_t rows, uint64_t* ones) {
+    std::array<uint64_t, W> lanes;
+    count_ones_by_rows(data, W, rows, ones, lanes);
+}
+
+template <uint64_t... WIDTHS>
+void count_ones_by_rows_of(std::integer_sequence<uint64_t, WIDTHS...>, const uint8_t* data, uint64_t w,
+                           uint64_t rows, uint64_t* ones) {
+    if (!((w == WIDTHS + 1 && (count_ones_by_narrow_rows<WIDTHS + 1>(data, rows, ones), true)) || ...)) {
+        std::vector<uint64_t> lanes(w);
+        count_ones_by_rows(data, w, rows, ones, lanes);
     }
-    flush();
+}
+
+void count_ones_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* ones) {
+    count_ones_by_rows_of(std::make_integer_sequence<uint64_t, 15>(), data, w, rows, ones);
 }
 
 #if defined(__SSE2__)
@@ -152,11 +163,11 @@ private:
             const uint64_t rest = n - whole * c.stretch_;
             stretches = whole + (rest > 0);
             if (rest == 0) return;
-            std::memset(rest_a_, 0, sizeof rest_a_);
             std::memcpy(rest_a_, a + whole * c.stretch_, rest);
+            std::memset(rest_a_ + rest, 0, c.stretch_ - rest);
             if (b) {
-                std::memset(rest_b_, 0, sizeof rest_b_);
                 std::memcpy(rest_b_, b + whole * c.stretch_, rest);
+                std::memset(rest_b_ + rest, 0, c.stretch_ - rest);
             }
         }
         // Vector v of stretch t, its bytes shared with the vector before masked off.
