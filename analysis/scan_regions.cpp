@@ -84,6 +84,16 @@ constexpr double REJECT_SHARE = 0.6;
 constexpr uint64_t PREDICTION_SAMPLE = 384;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
+// Whole regions (region_looks_drawn): text has more printable bytes than this share of the
+// bytes that are not zero, or more letters and spaces (fonts reach about 0.6 and 0.4).
+constexpr double REGION_TEXT_SHARE = 0.7;
+constexpr double REGION_LETTER_SHARE = 0.5;
+// At width 1, fewer non-zero bytes than this share is a sparse table (fonts: 0.3 and more), and
+// values that rise (or fall) more often than they do the opposite by this share of the changes a
+// sorted one (fonts: under 0.1).
+constexpr double REGION_SPARSE_SHARE = 0.15;
+constexpr double REGION_SORTED_SHARE = 0.3;
+constexpr uint64_t REGION_MIN_CHANGES = 8;
 // A width whose multiple has fewer than PERIOD_RATIO of its differing bits is a divisor of a
 // record size, not a picture's width; one whose double agrees less than DECAY_MIN as well has rows
 // that merely come in pairs.
@@ -703,11 +713,9 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t n = view.cell_length(c);
         const uint64_t pairs = view.pairs(c * CELL, n, l.width);
         if (pairs == 0) return false;
-        // A cell whose rows all repeat the row below is a fill (padding, a run of one record),
-        // blank for this purpose: it joins a picture only between cells that carry one.
+        // The running sums hold the small widths only; the wide ones are per cell.
         const uint32_t differing =
             l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c)[l.width - 1];
-        if (differing == 0) return false;
         const double spread = 2 * l.density * (1 - l.density);
         const double own = 1 - static_cast<double>(differing) / (8.0 * static_cast<double>(pairs) * spread);
         return own >= CELL_MIN;
@@ -851,7 +859,52 @@ std::vector<PictureRegion> scan_regions(std::span<const uint8_t> bytes, const Sc
     for (uint64_t lo = first_cell - first_cell % BLOCK_CELLS; lo < last_cell; lo += BLOCK_CELLS)
         scan_block(bytes, std::max(lo, first_cell), std::min(lo + BLOCK_CELLS, last_cell), begin, end,
                    max_width, options.min_score, found);
-    return merge_regions(std::move(found));
+    std::vector<PictureRegion> regions = merge_regions(std::move(found));
+    if (options.judge_whole_regions)
+        std::erase_if(regions, [&](const PictureRegion& r) { return !region_looks_drawn(bytes, r); });
+    return regions;
+}
+
+bool region_looks_drawn(std::span<const uint8_t> bytes, const PictureRegion& region) {
+    if (region.width < 1) return false;
+    const uint64_t start = std::min<uint64_t>(region.start, bytes.size());
+    const uint64_t end = std::clamp<uint64_t>(region.end, start, bytes.size());
+    const uint64_t w = static_cast<uint64_t>(region.width);
+    const uint64_t rows = (end - start) / w;
+    if (rows < 2) return true;  // too little to judge: the windows' verdict stands
+    const uint8_t* data = bytes.data() + start;
+    const uint64_t n = rows * w;
+
+    uint64_t nonzero = 0, printable = 0, letters = 0;
+    for (uint64_t i = 0; i < n; ++i) {
+        const uint8_t b = data[i];
+        nonzero += b != 0;
+        printable += b >= 0x20 && b < 0x7F;
+        letters += (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == ' ';
+    }
+    const double inked = static_cast<double>(nonzero);
+    if (nonzero == 0 || printable > REGION_TEXT_SHARE * inked || letters > REGION_LETTER_SHARE * inked)
+        return false;
+
+    if (w == 1) {
+        if (inked < REGION_SPARSE_SHARE * static_cast<double>(n)) return false;
+        uint64_t rises = 0, falls = 0;
+        for (uint64_t i = 1; i < n; ++i) {
+            rises += data[i] > data[i - 1];
+            falls += data[i] < data[i - 1];
+        }
+        const uint64_t changes = rises + falls;
+        const uint64_t lead = rises > falls ? rises - falls : falls - rises;
+        return changes < REGION_MIN_CHANGES ||
+               static_cast<double>(lead) <= REGION_SORTED_SHARE * static_cast<double>(changes);
+    }
+    uint64_t constant = 0;
+    for (uint64_t j = 0; j < w; ++j) {
+        uint64_t r = 1;
+        while (r < rows && data[r * w + j] == data[j]) ++r;
+        constant += r == rows;
+    }
+    return 2 * constant <= w;
 }
 
 std::vector<PictureRegion> merge_regions(std::vector<PictureRegion> pieces) {

@@ -167,11 +167,14 @@ TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
         ScanOptions piece = options;
         piece.begin = at;
         piece.end = next;
+        piece.judge_whole_regions = false;
         const auto found = scan_regions(host.bytes, piece);
         pieces.insert(pieces.end(), found.begin(), found.end());
         at = next;
     }
-    EXPECT_EQ(merge_regions(pieces), whole);
+    auto joined = merge_regions(pieces);
+    std::erase_if(joined, [&](const PictureRegion& r) { return !region_looks_drawn(host.bytes, r); });
+    EXPECT_EQ(joined, whole);
 
     std::atomic<bool> cancel{false};
     for (int threads : {1, 2, 3}) {
