@@ -409,6 +409,22 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
     return ink ? static_cast<double>(isolated) / static_cast<double>(ink) : 0;
 }
 
+// Whether more than half of the byte columns never change: little-endian numbers, whose high
+// bytes stay put, and not a picture. Rows of up to 8 bytes only (where such tables are common and
+// the test is cheap); wider rows are left to the whole region's judgement.
+bool mostly_constant_columns(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t rows = n / static_cast<uint64_t>(width);
+    uint64_t first = 0, changed = 0;
+    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+        if (r == 0) first = v;
+        changed |= v ^ first;
+    });
+    if (!narrow || rows < 2) return false;
+    int constant = 0;
+    for (int j = 0; j < width; ++j) constant += ((changed >> (8 * j)) & 0xFF) == 0;
+    return 2 * constant > width;
+}
+
 // The window's verdict: the width of its accepted proposal, or width 0.
 // A verdict scoring `settled` or less would change no cell's label, so the choice between widths
 // that costs the most is skipped for it.
@@ -522,6 +538,7 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     auto drawn = [&](int w) {
         if (horizontal < DRAWN_MIN && repeated_rows(bytes.data() + start, n, w) + horizontal < DRAWN_MIN)
             return false;
+        if (mostly_constant_columns(bytes.data() + start, n, w)) return false;
         // Each isolated row of ink has blank rows on both sides, so isolated rows are at most
         // twice the blank rows: with under an eighth of the bytes zero they stay below the bar.
         return traits.nonzero * 8 > n * 7 || isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
