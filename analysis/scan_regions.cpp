@@ -81,7 +81,7 @@ constexpr double BYTE_COLUMN_MIN = 0.1;
 // A window whose best proposal checks below this share of the bar is rejected at once.
 constexpr double REJECT_SHARE = 0.6;
 // The bytes of a window that row prediction looks at when it chooses between widths.
-constexpr uint64_t PREDICTION_SAMPLE = 384;
+constexpr uint64_t PREDICTION_SAMPLE = 256;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
 // Whole regions (region_looks_drawn): text has more printable bytes than this share of the
