@@ -370,6 +370,20 @@ double repeated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t rows = n / w;
     if (rows < 2) return 0;
     uint64_t same = 0, previous = 0;
+#if defined(__SSE2__)
+    if (width == 1) {
+        // Sixteen rows at a time: bytes equal to the byte before.
+        uint64_t r = 1;
+        for (; r + 16 <= rows; r += 16) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r));
+            const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r - 1));
+            same += static_cast<uint64_t>(
+                __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, above)))));
+        }
+        for (; r < rows; ++r) same += data[r] == data[r - 1];
+        return static_cast<double>(same) / static_cast<double>(rows - 1);
+    }
+#endif
     const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
         same += r > 0 && v == previous;
         previous = v;
@@ -388,9 +402,25 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
     // Inked rows as bits, 64 rows to a word.
     std::array<uint64_t, (LARGEST_WINDOW * SCAN_CELL + 63) / 64 + 1> inked{};
     if (rows > 64 * (inked.size() - 1)) return 0;
-    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
-        inked[r / 64] |= static_cast<uint64_t>(v != 0) << (r % 64);
-    });
+    bool narrow = false;
+#if defined(__SSE2__)
+    if (width == 1) {
+        // Sixteen rows at a time: the bytes that are not zero.
+        uint64_t r = 0;
+        for (; r + 16 <= rows; r += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r));
+            const uint64_t blank =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+            inked[r / 64] |= (~blank & 0xFFFF) << (r % 64);
+        }
+        for (; r < rows; ++r) inked[r / 64] |= static_cast<uint64_t>(data[r] != 0) << (r % 64);
+        narrow = true;
+    }
+#endif
+    if (!narrow)
+        narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+            inked[r / 64] |= static_cast<uint64_t>(v != 0) << (r % 64);
+        });
     if (!narrow)
         for (uint64_t r = 0; r < rows; ++r) {
             const uint8_t* row = data + r * w;
@@ -531,6 +561,18 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         for (int w = small + 1; w <= top; ++w) offer_counts(w, sums[static_cast<size_t>(w - 1)]);
     }
     if (best[0] == 0) return {};
+    // Against each column's density a width scores no more than against each bit position's
+    // (finer densities only raise the agreement expected): when no proposal nor any divisor of
+    // one can beat the labels the window's cells already have, its verdict changes nothing.
+    {
+        double reach = 0;
+        for (int proposal : best)
+            for (int d = 1; d <= proposal; ++d)
+                if (proposal != 0 && proposal % d == 0 && measured[static_cast<size_t>(d)] >= 0)
+                    reach = std::max(reach, 1 - measured[static_cast<size_t>(d)] /
+                                                    (expected_differing * static_cast<double>(n)));
+        if (reach <= settled) return {};
+    }
 
     // The proposals must pass the column check; a passing proposal's divisors that pass too are
     // weighed against it by row prediction, the measure that ranks a picture's own width first.
@@ -670,7 +712,9 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     const uint64_t label_lo = lo > label_reach ? lo - label_reach : 0;
     const uint64_t label_hi = std::min(total_cells, hi + label_reach);
     std::vector<Label> label(label_hi - label_lo);
-    for (const WindowKind& kind : WINDOW_KINDS) {
+    // The largest windows first: their labels let most smaller windows end early.
+    for (auto kind_at = std::rbegin(WINDOW_KINDS); kind_at != std::rend(WINDOW_KINDS); ++kind_at) {
+        const WindowKind& kind = *kind_at;
         // Window starts are multiples of the kind's step, so that every block sees the same windows.
         uint64_t first = label_lo >= kind.cells ? label_lo - kind.cells + 1 : 0;
         first -= first % kind.step;
