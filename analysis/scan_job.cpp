@@ -43,6 +43,7 @@ ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& op
                 mine = next++;
             }
             ScanOptions piece = options;
+            piece.judge_whole_regions = false;
             piece.begin = bounds[mine];
             piece.end = bounds[mine + 1];
             std::vector<PictureRegion> found = scan_regions(bytes, piece);
@@ -71,6 +72,7 @@ ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& op
                 break;
             }
             ScanOptions piece = options;
+            piece.judge_whole_regions = false;
             piece.begin = bounds[k];
             piece.end = bounds[k + 1];
             results[k] = scan_regions(bytes, piece);
@@ -111,6 +113,8 @@ ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& op
         joined.insert(joined.end(), r->begin(), r->end());
     }
     result.regions = merge_regions(std::move(joined));
+    if (options.judge_whole_regions)
+        std::erase_if(result.regions, [&](const PictureRegion& r) { return !region_looks_drawn(bytes, r); });
     if (!cancelled && progress) progress(total, total);
     return result;
 }

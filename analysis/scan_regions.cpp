@@ -81,9 +81,19 @@ constexpr double BYTE_COLUMN_MIN = 0.1;
 // A window whose best proposal checks below this share of the bar is rejected at once.
 constexpr double REJECT_SHARE = 0.6;
 // The bytes of a window that row prediction looks at when it chooses between widths.
-constexpr uint64_t PREDICTION_SAMPLE = 384;
+constexpr uint64_t PREDICTION_SAMPLE = 256;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
+// Whole regions (region_looks_drawn): text has more printable bytes than this share of the
+// bytes that are not zero, or more letters and spaces (fonts reach about 0.6 and 0.4).
+constexpr double REGION_TEXT_SHARE = 0.7;
+constexpr double REGION_LETTER_SHARE = 0.5;
+// At width 1, fewer non-zero bytes than this share is a sparse table (fonts: 0.3 and more), and
+// values that rise (or fall) more often than they do the opposite by this share of the changes a
+// sorted one (fonts: under 0.1).
+constexpr double REGION_SPARSE_SHARE = 0.15;
+constexpr double REGION_SORTED_SHARE = 0.3;
+constexpr uint64_t REGION_MIN_CHANGES = 8;
 // A width whose multiple has fewer than PERIOD_RATIO of its differing bits is a divisor of a
 // record size, not a picture's width; one whose double agrees less than DECAY_MIN as well has rows
 // that merely come in pairs.
@@ -360,6 +370,20 @@ double repeated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t rows = n / w;
     if (rows < 2) return 0;
     uint64_t same = 0, previous = 0;
+#if defined(__SSE2__)
+    if (width == 1) {
+        // Sixteen rows at a time: bytes equal to the byte before.
+        uint64_t r = 1;
+        for (; r + 16 <= rows; r += 16) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r));
+            const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r - 1));
+            same += static_cast<uint64_t>(
+                __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, above)))));
+        }
+        for (; r < rows; ++r) same += data[r] == data[r - 1];
+        return static_cast<double>(same) / static_cast<double>(rows - 1);
+    }
+#endif
     const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
         same += r > 0 && v == previous;
         previous = v;
@@ -378,9 +402,25 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
     // Inked rows as bits, 64 rows to a word.
     std::array<uint64_t, (LARGEST_WINDOW * SCAN_CELL + 63) / 64 + 1> inked{};
     if (rows > 64 * (inked.size() - 1)) return 0;
-    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
-        inked[r / 64] |= static_cast<uint64_t>(v != 0) << (r % 64);
-    });
+    bool narrow = false;
+#if defined(__SSE2__)
+    if (width == 1) {
+        // Sixteen rows at a time: the bytes that are not zero.
+        uint64_t r = 0;
+        for (; r + 16 <= rows; r += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + r));
+            const uint64_t blank =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+            inked[r / 64] |= (~blank & 0xFFFF) << (r % 64);
+        }
+        for (; r < rows; ++r) inked[r / 64] |= static_cast<uint64_t>(data[r] != 0) << (r % 64);
+        narrow = true;
+    }
+#endif
+    if (!narrow)
+        narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+            inked[r / 64] |= static_cast<uint64_t>(v != 0) << (r % 64);
+        });
     if (!narrow)
         for (uint64_t r = 0; r < rows; ++r) {
             const uint8_t* row = data + r * w;
@@ -397,6 +437,22 @@ double isolated_rows(const uint8_t* data, uint64_t n, int width) {
         isolated += static_cast<uint64_t>(__builtin_popcountll(here & ~above & ~below));
     }
     return ink ? static_cast<double>(isolated) / static_cast<double>(ink) : 0;
+}
+
+// Whether more than half of the byte columns never change: little-endian numbers, whose high
+// bytes stay put, and not a picture. Rows of up to 8 bytes only (where such tables are common and
+// the test is cheap); wider rows are left to the whole region's judgement.
+bool mostly_constant_columns(const uint8_t* data, uint64_t n, int width) {
+    const uint64_t rows = n / static_cast<uint64_t>(width);
+    uint64_t first = 0, changed = 0;
+    const bool narrow = each_row_word(data, rows, width, [&](uint64_t r, uint64_t v) {
+        if (r == 0) first = v;
+        changed |= v ^ first;
+    });
+    if (!narrow || rows < 2) return false;
+    int constant = 0;
+    for (int j = 0; j < width; ++j) constant += ((changed >> (8 * j)) & 0xFF) == 0;
+    return 2 * constant > width;
 }
 
 // The window's verdict: the width of its accepted proposal, or width 0.
@@ -505,6 +561,18 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
         for (int w = small + 1; w <= top; ++w) offer_counts(w, sums[static_cast<size_t>(w - 1)]);
     }
     if (best[0] == 0) return {};
+    // Against each column's density a width scores no more than against each bit position's
+    // (finer densities only raise the agreement expected): when no proposal nor any divisor of
+    // one can beat the labels the window's cells already have, its verdict changes nothing.
+    {
+        double reach = 0;
+        for (int proposal : best)
+            for (int d = 1; d <= proposal; ++d)
+                if (proposal != 0 && proposal % d == 0 && measured[static_cast<size_t>(d)] >= 0)
+                    reach = std::max(reach, 1 - measured[static_cast<size_t>(d)] /
+                                                    (expected_differing * static_cast<double>(n)));
+        if (reach <= settled) return {};
+    }
 
     // The proposals must pass the column check; a passing proposal's divisors that pass too are
     // weighed against it by row prediction, the measure that ranks a picture's own width first.
@@ -512,6 +580,7 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     auto drawn = [&](int w) {
         if (horizontal < DRAWN_MIN && repeated_rows(bytes.data() + start, n, w) + horizontal < DRAWN_MIN)
             return false;
+        if (mostly_constant_columns(bytes.data() + start, n, w)) return false;
         // Each isolated row of ink has blank rows on both sides, so isolated rows are at most
         // twice the blank rows: with under an eighth of the bytes zero they stay below the bar.
         return traits.nonzero * 8 > n * 7 || isolated_rows(bytes.data() + start, n, w) < ISOLATED_MAX;
@@ -643,7 +712,9 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
     const uint64_t label_lo = lo > label_reach ? lo - label_reach : 0;
     const uint64_t label_hi = std::min(total_cells, hi + label_reach);
     std::vector<Label> label(label_hi - label_lo);
-    for (const WindowKind& kind : WINDOW_KINDS) {
+    // The largest windows first: their labels let most smaller windows end early.
+    for (auto kind_at = std::rbegin(WINDOW_KINDS); kind_at != std::rend(WINDOW_KINDS); ++kind_at) {
+        const WindowKind& kind = *kind_at;
         // Window starts are multiples of the kind's step, so that every block sees the same windows.
         uint64_t first = label_lo >= kind.cells ? label_lo - kind.cells + 1 : 0;
         first -= first % kind.step;
@@ -703,11 +774,9 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t n = view.cell_length(c);
         const uint64_t pairs = view.pairs(c * CELL, n, l.width);
         if (pairs == 0) return false;
-        // A cell whose rows all repeat the row below is a fill (padding, a run of one record),
-        // blank for this purpose: it joins a picture only between cells that carry one.
+        // The running sums hold the small widths only; the wide ones are per cell.
         const uint32_t differing =
             l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c)[l.width - 1];
-        if (differing == 0) return false;
         const double spread = 2 * l.density * (1 - l.density);
         const double own = 1 - static_cast<double>(differing) / (8.0 * static_cast<double>(pairs) * spread);
         return own >= CELL_MIN;
@@ -851,7 +920,52 @@ std::vector<PictureRegion> scan_regions(std::span<const uint8_t> bytes, const Sc
     for (uint64_t lo = first_cell - first_cell % BLOCK_CELLS; lo < last_cell; lo += BLOCK_CELLS)
         scan_block(bytes, std::max(lo, first_cell), std::min(lo + BLOCK_CELLS, last_cell), begin, end,
                    max_width, options.min_score, found);
-    return merge_regions(std::move(found));
+    std::vector<PictureRegion> regions = merge_regions(std::move(found));
+    if (options.judge_whole_regions)
+        std::erase_if(regions, [&](const PictureRegion& r) { return !region_looks_drawn(bytes, r); });
+    return regions;
+}
+
+bool region_looks_drawn(std::span<const uint8_t> bytes, const PictureRegion& region) {
+    if (region.width < 1) return false;
+    const uint64_t start = std::min<uint64_t>(region.start, bytes.size());
+    const uint64_t end = std::clamp<uint64_t>(region.end, start, bytes.size());
+    const uint64_t w = static_cast<uint64_t>(region.width);
+    const uint64_t rows = (end - start) / w;
+    if (rows < 2) return true;  // too little to judge: the windows' verdict stands
+    const uint8_t* data = bytes.data() + start;
+    const uint64_t n = rows * w;
+
+    uint64_t nonzero = 0, printable = 0, letters = 0;
+    for (uint64_t i = 0; i < n; ++i) {
+        const uint8_t b = data[i];
+        nonzero += b != 0;
+        printable += b >= 0x20 && b < 0x7F;
+        letters += (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == ' ';
+    }
+    const double inked = static_cast<double>(nonzero);
+    if (nonzero == 0 || printable > REGION_TEXT_SHARE * inked || letters > REGION_LETTER_SHARE * inked)
+        return false;
+
+    if (w == 1) {
+        if (inked < REGION_SPARSE_SHARE * static_cast<double>(n)) return false;
+        uint64_t rises = 0, falls = 0;
+        for (uint64_t i = 1; i < n; ++i) {
+            rises += data[i] > data[i - 1];
+            falls += data[i] < data[i - 1];
+        }
+        const uint64_t changes = rises + falls;
+        const uint64_t lead = rises > falls ? rises - falls : falls - rises;
+        return changes < REGION_MIN_CHANGES ||
+               static_cast<double>(lead) <= REGION_SORTED_SHARE * static_cast<double>(changes);
+    }
+    uint64_t constant = 0;
+    for (uint64_t j = 0; j < w; ++j) {
+        uint64_t r = 1;
+        while (r < rows && data[r * w + j] == data[j]) ++r;
+        constant += r == rows;
+    }
+    return 2 * constant <= w;
 }
 
 std::vector<PictureRegion> merge_regions(std::vector<PictureRegion> pieces) {

@@ -47,6 +47,10 @@ struct ScanOptions {
     // are still read as context, so the answer inside does not depend on where the part ends.
     uint64_t begin = 0;
     uint64_t end = UINT64_MAX;
+    // Judge each finished region as a whole (region_looks_drawn) and drop those that read as
+    // text or as a table of numbers. Callers that scan in pieces and join the pieces themselves
+    // turn this off and judge the joined regions, so that no region is judged by a part of it.
+    bool judge_whole_regions = true;
 };
 
 // The regions inside [begin, end) that look like pictures, in file order, none overlapping.
@@ -54,7 +58,15 @@ struct ScanOptions {
 [[nodiscard]] std::vector<PictureRegion> scan_regions(std::span<const uint8_t> bytes,
                                                       const ScanOptions& options);
 
+// Whether a finished region, taken whole at its width, still looks drawn. Windows of a few
+// hundred bytes cannot tell a picture from some kinds of data that a whole region shows plainly:
+// strings padded with zeros (mostly printable bytes, mostly letters), tables of little-endian
+// numbers (more than half the byte columns never change), sorted tables seen a byte at a time
+// (values that mostly rise or mostly fall), sparse tables (a byte in six or fewer not zero).
+[[nodiscard]] bool region_looks_drawn(std::span<const uint8_t> bytes, const PictureRegion& region);
+
 // Joins the results of consecutive pieces scanned separately, given in file order: a region
 // that ends where the next begins with the same width becomes one region (the higher score
-// kept). Pieces split at multiples of SCAN_PIECE_ALIGN then give exactly the regions of one call.
+// kept). Pieces split at multiples of SCAN_PIECE_ALIGN, scanned without judge_whole_regions, then
+// give exactly the regions of one such call; judging the joined regions gives those of a call with it.
 [[nodiscard]] std::vector<PictureRegion> merge_regions(std::vector<PictureRegion> pieces);
