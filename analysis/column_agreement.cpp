@@ -328,7 +328,7 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
     auto add_columns = [&](auto chance) {
         for (uint64_t j = 0; j < w; ++j) {
             double expected = 0;
-            uint64_t ink = 0;  // an integer: exact, as its sum in doubles is for any count here
+            uint64_t ink = 0;  // an integer sum equals the double one while both are exact (below 2^53)
             for (uint64_t k = 0; k < 8; ++k) {
                 const uint64_t all = ones[k * w + j];
                 ink += all;

@@ -27,7 +27,7 @@ struct SubsetCounts {
     [[nodiscard]] std::array<int64_t, SUBSETS> exact() const {
         std::array<int64_t, SUBSETS> f{};
         for (size_t s = 0; s < SUBSETS; ++s) f[s] = static_cast<int64_t>(n[s]);
-        // Unrolled into straight subtractions between registers.
+            // Unrolled into straight subtractions between registers.
 #pragma GCC unroll 8
         for (size_t bit = 1; bit < SUBSETS; bit <<= 1)
 #pragma GCC unroll 32
@@ -107,7 +107,8 @@ PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// Eight words per step, one vector population count per combination.
+// Eight words per step, one vector population count per combination; the words from `words` up
+// to the next multiple of eight must be clear.
 __attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(
     const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
     __m512i sum[SUBSETS];
