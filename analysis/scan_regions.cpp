@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -43,6 +44,13 @@ struct WindowKind {
 };
 constexpr WindowKind WINDOW_KINDS[] = {
     {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
+// Windows are two halves at multiples of their step, and the wide widths are summed per half
+// (CellView::group_widths).
+static_assert([] {
+    for (const WindowKind& kind : WINDOW_KINDS)
+        if (kind.cells != 2 * kind.step || !std::has_single_bit(kind.step) || kind.step > 16) return false;
+    return true;
+}());
 constexpr uint64_t LARGEST_WINDOW = [] {
     uint64_t most = 0;
     for (const WindowKind& kind : WINDOW_KINDS) most = std::max(most, kind.cells);
@@ -223,7 +231,8 @@ public:
         blank_.assign(count_, false);
         traits_.assign(count_ + 1, {});
         // Filled on demand, so not cleared here: most cells never need it.
-        all_widths_.reset(new uint32_t[count_ * static_cast<size_t>(max_width_)]);
+        if (scratch().all_widths.size() < count_ * static_cast<size_t>(max_width_))
+            scratch().all_widths.resize(count_ * static_cast<size_t>(max_width_));
         all_widths_done_.assign(count_, false);
         for (uint64_t k = 0; k < count_; ++k) {
             const uint64_t n = cell_length(first_ + k);
@@ -242,11 +251,37 @@ public:
     // only windows that look promising at the small widths ask for them.
     const uint32_t* all_widths(uint64_t cell) {
         const uint64_t k = cell - first_;
-        uint32_t* out = &all_widths_[k * static_cast<size_t>(max_width_)];
+        uint32_t* out = &scratch().all_widths[k * static_cast<size_t>(max_width_)];
         if (!all_widths_done_[k]) {
             static const std::vector<uint32_t> zeros(MAX_ROW_WIDTH, 0);
             differences(cell, max_width_, zeros.data(), out);
             all_widths_done_[k] = true;
+        }
+        return out;
+    }
+
+    // all_widths summed over the `cells` cells from `cell` (a multiple of `cells`), widths up to
+    // `widths`: every window of 4 cells and more is two such groups at its half size, and each
+    // group serves two windows. One size of group per `slot`.
+    const uint32_t* group_widths(uint64_t cell, uint64_t cells, int widths, size_t slot) {
+        Groups& g = groups_[slot];
+        const size_t w = static_cast<size_t>(widths);
+        const uint64_t index = cell / cells - first_ / cells;
+        if (g.cells != cells) {
+            g.cells = cells;
+            g.widths = w;
+            g.done.assign(count_ / cells + 2, false);
+            if (scratch().groups[slot].size() < g.done.size() * w) scratch().groups[slot].resize(g.done.size() * w);
+        }
+        uint32_t* out = &scratch().groups[slot][index * w];
+        if (!g.done[index]) {
+            const uint32_t* first = all_widths(cell);
+            std::copy(first, first + w, out);
+            for (uint64_t k = 1; k < cells; ++k) {
+                const uint32_t* d = all_widths(cell + k);
+                for (size_t i = 0; i < w; ++i) out[i] += d[i];
+            }
+            g.done[index] = true;
         }
         return out;
     }
@@ -313,8 +348,23 @@ private:
     int max_width_;
     int small_;
     std::vector<uint32_t> diff_prefix_;       // running sums, widths 1..small_
-    std::unique_ptr<uint32_t[]> all_widths_;  // per cell, widths 1..max_width_, filled on demand
+    // Buffers of a few megabytes kept by each thread from block to block: fresh ones for every
+    // block cost more in page faults than the counting that fills them.
+    struct Scratch {
+        std::vector<uint32_t> all_widths;  // per cell, widths 1..max_width_, filled on demand
+        std::array<std::vector<uint32_t>, std::size(WINDOW_KINDS)> groups;
+    };
+    static Scratch& scratch() {
+        thread_local Scratch buffers;
+        return buffers;
+    }
     std::vector<bool> all_widths_done_;
+    struct Groups {
+        uint64_t cells = 0;
+        size_t widths = 0;
+        std::vector<bool> done;
+    };
+    std::array<Groups, std::size(WINDOW_KINDS)> groups_;
     std::vector<uint64_t> ones_prefix_;
     std::vector<bool> blank_;
     std::vector<ByteTraits> traits_;  // running sums before each cell
@@ -553,12 +603,12 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     // icons and drawings, never thin glyphs. Elsewhere (code, tables, compressed data) this is
     // the bulk of the work and is skipped.
     if (top > small && horizontal >= WIDE_TRIGGER) {
-        std::vector<uint32_t> sums(static_cast<size_t>(top), 0);
-        for (uint64_t k = 0; k < kind.cells; ++k) {
-            const uint32_t* d = view.all_widths(cell + k);
-            for (int w = small + 1; w <= top; ++w) sums[static_cast<size_t>(w - 1)] += d[w - 1];
-        }
-        for (int w = small + 1; w <= top; ++w) offer_counts(w, sums[static_cast<size_t>(w - 1)]);
+        const size_t slot = static_cast<size_t>(&kind - WINDOW_KINDS);
+        // Always the kind's widest widths, so that every group of a slot has one layout.
+        const int widths = std::min(kind.max_width, max_width);
+        const uint32_t* first_half = view.group_widths(cell, kind.step, widths, slot);
+        const uint32_t* second_half = view.group_widths(cell + kind.step, kind.step, widths, slot);
+        for (int w = small + 1; w <= top; ++w) offer_counts(w, first_half[w - 1] + second_half[w - 1]);
     }
     if (best[0] == 0) return {};
     // Against each column's density a width scores no more than against each bit position's
