@@ -82,6 +82,8 @@ constexpr double ISOLATED_MAX = 0.3;
 constexpr double TEXT_SHARE = 0.8;
 // Widths up to this are measured for every cell; wider ones only for windows that look drawn.
 constexpr int SMALL_WIDTHS = 16;
+// Wider widths are counted for a cell up to this first, and beyond it only when asked.
+constexpr int MIDDLE_WIDTHS = 64;
 // The horizontal agreement that makes a window worth measuring at the wider widths.
 constexpr double WIDE_TRIGGER = 0.3;
 // Every inked byte column of an accepted window must agree at least this well on its own.
@@ -233,7 +235,7 @@ public:
         // Filled on demand, so not cleared here: most cells never need it.
         if (scratch().all_widths.size() < count_ * static_cast<size_t>(max_width_))
             scratch().all_widths.resize(count_ * static_cast<size_t>(max_width_));
-        all_widths_done_.assign(count_, false);
+        all_widths_done_.assign(count_, 0);
         for (uint64_t k = 0; k < count_; ++k) {
             const uint64_t n = cell_length(first_ + k);
             const uint8_t* cell = bytes_.data() + (first_ + k) * CELL;
@@ -249,13 +251,16 @@ public:
 
     // The differing bits of one cell for every width (no running sum), computed on first use:
     // only windows that look promising at the small widths ask for them.
-    const uint32_t* all_widths(uint64_t cell) {
+    // Valid for widths 1..up_to. Most requests stop at 32 or 64 (the middle windows), and the
+    // widths above those cost three times as much again.
+    const uint32_t* all_widths(uint64_t cell, int up_to) {
         const uint64_t k = cell - first_;
         uint32_t* out = &scratch().all_widths[k * static_cast<size_t>(max_width_)];
-        if (!all_widths_done_[k]) {
+        if (all_widths_done_[k] < up_to) {
             static const std::vector<uint32_t> zeros(MAX_ROW_WIDTH, 0);
-            differences(cell, max_width_, zeros.data(), out);
-            all_widths_done_[k] = true;
+            const int widths = up_to <= MIDDLE_WIDTHS ? std::min(MIDDLE_WIDTHS, max_width_) : max_width_;
+            differences(cell, widths, zeros.data(), out);
+            all_widths_done_[k] = widths;
         }
         return out;
     }
@@ -275,10 +280,10 @@ public:
         }
         uint32_t* out = &scratch().groups[slot][index * w];
         if (!g.done[index]) {
-            const uint32_t* first = all_widths(cell);
+            const uint32_t* first = all_widths(cell, widths);
             std::copy(first, first + w, out);
             for (uint64_t k = 1; k < cells; ++k) {
-                const uint32_t* d = all_widths(cell + k);
+                const uint32_t* d = all_widths(cell + k, widths);
                 for (size_t i = 0; i < w; ++i) out[i] += d[i];
             }
             g.done[index] = true;
@@ -358,7 +363,7 @@ private:
         thread_local Scratch buffers;
         return buffers;
     }
-    std::vector<bool> all_widths_done_;
+    std::vector<int> all_widths_done_;  // per cell, the widths filled
     struct Groups {
         uint64_t cells = 0;
         size_t widths = 0;
@@ -826,7 +831,7 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         if (pairs == 0) return false;
         // The running sums hold the small widths only; the wide ones are per cell.
         const uint32_t differing =
-            l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c)[l.width - 1];
+            l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c, l.width)[l.width - 1];
         const double spread = 2 * l.density * (1 - l.density);
         const double own = 1 - static_cast<double>(differing) / (8.0 * static_cast<double>(pairs) * spread);
         return own >= CELL_MIN;
@@ -894,7 +899,7 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t n = view.cell_length(c);
         const double density = label[c - label_lo].density;
         const double spread = 2 * density * (1 - density);
-        const uint32_t* differing = view.all_widths(c);
+        const uint32_t* differing = view.all_widths(c, w);
         auto own = [&](int width) {
             const uint64_t pairs = view.pairs(c * CELL, n, width);
             if (pairs == 0 || spread <= 0) return 0.0;
