@@ -113,8 +113,24 @@ constexpr double DECAY_MIN = 0.4;
 constexpr double BIT_POSITION_SHARE = 0.9;
 
 double acceptance(uint64_t length, int width) {
-    const double rows = static_cast<double>(length / static_cast<uint64_t>(width));
-    return ACCEPT_BASE + ACCEPT_SPREAD / std::sqrt(rows);
+    // Whole windows ask for these thousands of times per megabyte: from a table.
+    struct Table {
+        std::array<std::array<double, MAX_ROW_WIDTH + 1>, std::size(WINDOW_KINDS)> bar{};
+        Table() {
+            for (size_t k = 0; k < std::size(WINDOW_KINDS); ++k)
+                for (int w = 1; w <= MAX_ROW_WIDTH; ++w)
+                    bar[k][static_cast<size_t>(w)] = computed(WINDOW_KINDS[k].cells * SCAN_CELL, w);
+        }
+        static double computed(uint64_t n, int w) {
+            const double rows = static_cast<double>(n / static_cast<uint64_t>(w));
+            return ACCEPT_BASE + ACCEPT_SPREAD / std::sqrt(rows);
+        }
+    };
+    static const Table table;
+    if (width >= 1 && width <= MAX_ROW_WIDTH)
+        for (size_t k = 0; k < std::size(WINDOW_KINDS); ++k)
+            if (length == WINDOW_KINDS[k].cells * SCAN_CELL) return table.bar[k][static_cast<size_t>(width)];
+    return Table::computed(length, width);
 }
 
 struct Label {
@@ -535,9 +551,12 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     // window is done here unless the wider widths are to be measured too.
     bool small_pass = !inside;
     if (inside) {
-        uint32_t least = UINT32_MAX;
-        for (int w = 1; w <= small; ++w) least = std::min(least, hi[w - 1] - lo[w - 1]);
-        small_pass = static_cast<double>(least) < limit;
+        // For whole counts d, d < limit exactly when d < ceil(limit); compared as 32-bit signed
+        // numbers the loop runs on vectors.
+        const int32_t bound = static_cast<int32_t>(std::min(std::ceil(limit), 2147483647.0));
+        int passing = 0;
+        for (int w = 1; w <= small; ++w) passing |= static_cast<int32_t>(hi[w - 1] - lo[w - 1]) < bound;
+        small_pass = passing != 0;
         if (!small_pass && top <= small) return {};
     }
     const ByteTraits traits = view.traits(cell, kind.cells);
@@ -620,12 +639,19 @@ Label judge_window(std::span<const uint8_t> bytes, CellView& view, uint64_t cell
     // (finer densities only raise the agreement expected): when no proposal nor any divisor of
     // one can beat the labels the window's cells already have, its verdict changes nothing.
     {
-        double reach = 0;
+        double fewest_differing = -1;
+        auto consider = [&](int d) {
+            const double m = measured[static_cast<size_t>(d)];
+            if (m >= 0 && (fewest_differing < 0 || m < fewest_differing)) fewest_differing = m;
+        };
         for (int proposal : best)
-            for (int d = 1; d <= proposal; ++d)
-                if (proposal != 0 && proposal % d == 0 && measured[static_cast<size_t>(d)] >= 0)
-                    reach = std::max(reach, 1 - measured[static_cast<size_t>(d)] /
-                                                    (expected_differing * static_cast<double>(n)));
+            for (int d = 1; proposal != 0 && d * d <= proposal; ++d)
+                if (proposal % d == 0) {
+                    consider(d);
+                    consider(proposal / d);
+                }
+        const double reach =
+            fewest_differing < 0 ? 0 : 1 - fewest_differing / (expected_differing * static_cast<double>(n));
         if (reach <= settled) return {};
     }
 
