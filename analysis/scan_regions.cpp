@@ -12,6 +12,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "analysis/bit_count.h"
 #include "analysis/column_agreement.h"
@@ -142,11 +145,19 @@ struct Label {
 // Counts over bytes that judge a window's bytes apart from any width: how many are not zero and
 // how many of those are printable ASCII (text is not a picture, however regular), and for the
 // horizontal agreement the set bits per bit position and the equal neighbouring positions.
+struct ByteTraits;
+void add_cell_traits_avx512(const uint8_t* cell, ByteTraits& traits);
+bool cell_traits_avx512_usable();
+
 struct ByteTraits {
     uint32_t nonzero = 0, printable = 0;
     uint32_t ones[8] = {}, equal[7] = {};
 
     void add(const uint8_t* data, uint64_t n) {
+        if (n == SCAN_CELL && cell_traits_avx512_usable()) {
+            add_cell_traits_avx512(data, *this);
+            return;
+        }
         uint64_t i = 0;
 #if defined(__SSE2__)
         // Sixteen bytes at a time into byte lanes (at most 64 bytes per call: no lane overflows),
@@ -233,6 +244,32 @@ struct ByteTraits {
         return pairs - expected < 1e-9 ? 0 : (agree - expected) / (pairs - expected);
     }
 };
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// A whole cell in one vector: each count is the population of a 64-bit mask.
+__attribute__((target("avx512f,avx512bw,popcnt"))) void add_cell_traits_avx512(const uint8_t* cell,
+                                                                                ByteTraits& traits) {
+    const __m512i v = _mm512_loadu_si512(cell);
+    const __m512i differ = _mm512_xor_si512(v, _mm512_srli_epi16(v, 1));  // bit k: bits k, k + 1 differ
+    // No lambdas here: they would not share this function's instruction set.
+    for (int k = 0; k < 8; ++k) {
+        const __m512i bit = _mm512_set1_epi8(static_cast<char>(1 << k));
+        traits.ones[k] += static_cast<uint32_t>(__builtin_popcountll(_mm512_test_epi8_mask(v, bit)));
+        if (k < 7) traits.equal[k] += static_cast<uint32_t>(__builtin_popcountll(_mm512_testn_epi8_mask(differ, bit)));
+    }
+    traits.nonzero += static_cast<uint32_t>(__builtin_popcountll(_mm512_test_epi8_mask(v, v)));
+    traits.printable += static_cast<uint32_t>(__builtin_popcountll(
+        _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(0x20)) & _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x7F))));
+}
+bool cell_traits_avx512_usable() {
+    static const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                               __builtin_cpu_supports("popcnt");
+    return usable;
+}
+#else
+void add_cell_traits_avx512(const uint8_t*, ByteTraits&) {}
+bool cell_traits_avx512_usable() { return false; }
+#endif
 
 // Everything about the cells [first, first + count), absolute cell indices.
 class CellView {
