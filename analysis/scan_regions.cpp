@@ -232,16 +232,19 @@ struct ByteTraits {
     }
     bool text() const { return nonzero > 0 && printable >= TEXT_SHARE * nonzero; }
     // Neighbouring pixels within a byte, kappa against their positions' densities.
+    // Summed as m (p q + (1 - p)(1 - q)) = m - a - b + 2ab / m over counts a, b: in whole
+    // numbers but for one division (every window with wide widths asks).
     double horizontal_agreement(uint64_t n) const {
-        double agree = 0, expected = 0;
-        const double m = static_cast<double>(n);
+        uint64_t agree = 0, single = 0, both = 0;
         for (int k = 0; k < 7; ++k) {
-            const double p = ones[k] / m, q = ones[k + 1] / m;
             agree += equal[k];
-            expected += m * (p * q + (1 - p) * (1 - q));
+            single += static_cast<uint64_t>(ones[k]) + ones[k + 1];
+            both += static_cast<uint64_t>(ones[k]) * ones[k + 1];
         }
+        const double m = static_cast<double>(n);
+        const double expected = 7 * m - static_cast<double>(single) + 2 * static_cast<double>(both) / m;
         const double pairs = 7 * m;
-        return pairs - expected < 1e-9 ? 0 : (agree - expected) / (pairs - expected);
+        return pairs - expected < 1e-9 ? 0 : (static_cast<double>(agree) - expected) / (pairs - expected);
     }
 };
 
