@@ -98,8 +98,9 @@ constexpr uint64_t PREDICTION_SAMPLE = 256;
 // Per byte, the differing bits (of 8) below which a byte looks like part of the picture.
 constexpr double EDGE_TOLERANCE = 3.0;
 // Whole regions (region_looks_drawn): text has more printable bytes than this share of the
-// bytes that are not zero, or more letters and spaces (fonts reach about 0.6 and 0.4).
-constexpr double REGION_TEXT_SHARE = 0.7;
+// bytes that are not zero, or more letters and spaces (the 456 console fonts here reach 0.68 and
+// 0.42).
+constexpr double REGION_TEXT_SHARE = 0.8;
 constexpr double REGION_LETTER_SHARE = 0.5;
 // At width 1, fewer non-zero bytes than this share is a sparse table (fonts: 0.3 and more), and
 // values that rise (or fall) more often than they do the opposite by this share of the changes a
@@ -251,18 +252,21 @@ struct ByteTraits {
 #if defined(__x86_64__) && defined(__GNUC__)
 // A whole cell in one vector: each count is the population of a 64-bit mask.
 __attribute__((target("avx512f,avx512bw,popcnt"))) void add_cell_traits_avx512(const uint8_t* cell,
-                                                                                ByteTraits& traits) {
+                                                                               ByteTraits& traits) {
     const __m512i v = _mm512_loadu_si512(cell);
     const __m512i differ = _mm512_xor_si512(v, _mm512_srli_epi16(v, 1));  // bit k: bits k, k + 1 differ
     // No lambdas here: they would not share this function's instruction set.
     for (int k = 0; k < 8; ++k) {
         const __m512i bit = _mm512_set1_epi8(static_cast<char>(1 << k));
         traits.ones[k] += static_cast<uint32_t>(__builtin_popcountll(_mm512_test_epi8_mask(v, bit)));
-        if (k < 7) traits.equal[k] += static_cast<uint32_t>(__builtin_popcountll(_mm512_testn_epi8_mask(differ, bit)));
+        if (k < 7)
+            traits.equal[k] +=
+                static_cast<uint32_t>(__builtin_popcountll(_mm512_testn_epi8_mask(differ, bit)));
     }
     traits.nonzero += static_cast<uint32_t>(__builtin_popcountll(_mm512_test_epi8_mask(v, v)));
-    traits.printable += static_cast<uint32_t>(__builtin_popcountll(
-        _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(0x20)) & _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x7F))));
+    traits.printable +=
+        static_cast<uint32_t>(__builtin_popcountll(_mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(0x20)) &
+                                                   _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x7F))));
 }
 bool cell_traits_avx512_usable() {
     static const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -332,7 +336,8 @@ public:
             g.cells = cells;
             g.widths = w;
             g.done.assign(count_ / cells + 2, false);
-            if (scratch().groups[slot].size() < g.done.size() * w) scratch().groups[slot].resize(g.done.size() * w);
+            if (scratch().groups[slot].size() < g.done.size() * w)
+                scratch().groups[slot].resize(g.done.size() * w);
         }
         uint32_t* out = &scratch().groups[slot][index * w];
         if (!g.done[index]) {
@@ -408,7 +413,7 @@ private:
     uint64_t first_, count_;
     int max_width_;
     int small_;
-    std::vector<uint32_t> diff_prefix_;       // running sums, widths 1..small_
+    std::vector<uint32_t> diff_prefix_;  // running sums, widths 1..small_
     // Buffers of a few megabytes kept by each thread from block to block: fresh ones for every
     // block cost more in page faults than the counting that fills them.
     struct Scratch {
@@ -896,8 +901,8 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         const uint64_t pairs = view.pairs(c * CELL, n, l.width);
         if (pairs == 0) return false;
         // The running sums hold the small widths only; the wide ones are per cell.
-        const uint32_t differing =
-            l.width <= view.small_widths() ? view.differing(c, 1, l.width) : view.all_widths(c, l.width)[l.width - 1];
+        const uint32_t differing = l.width <= view.small_widths() ? view.differing(c, 1, l.width)
+                                                                  : view.all_widths(c, l.width)[l.width - 1];
         const double spread = 2 * l.density * (1 - l.density);
         const double own = 1 - static_cast<double>(differing) / (8.0 * static_cast<double>(pairs) * spread);
         return own >= CELL_MIN;

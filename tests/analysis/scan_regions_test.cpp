@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 
 #include "analysis/scan_job.h"
 #include "corpus.h"
@@ -114,6 +115,16 @@ TEST(ScanRegions, WholeRegionsJudgedDrawnOrData) {
     if (pictures.size() < 50) GTEST_SKIP() << "too few corpus files installed";
     for (const auto& p : pictures)
         EXPECT_TRUE(region_looks_drawn(p.bytes, {0, p.bytes.size(), p.width, 0})) << p.name;
+    // And every console font installed, whatever its script: some are close to text in their bytes.
+    int fonts = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/share/consolefonts", ec)) {
+        const auto font = psf_font(entry.path().string());
+        if (!font) continue;
+        ++fonts;
+        EXPECT_TRUE(region_looks_drawn(font->bytes, {0, font->bytes.size(), font->width, 0})) << font->name;
+    }
+    std::printf("  %d console fonts judged\n", fonts);
 
     const auto bash = read_bytes("/usr/bin/bash");
     if (!bash) GTEST_SKIP() << "bash is not installed";
