@@ -106,8 +106,10 @@ double time_cat(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string path = argc > 1 ? argv[1] : std::string(argv[0]) + ".data";
-    if (argc <= 1 && !make_file(path)) {
+    // Options meant for the Google Benchmark programs (scripts/bench passes them to all) are not files.
+    const bool given = argc > 1 && std::string(argv[1]).rfind("--", 0) != 0;
+    std::string path = given ? argv[1] : std::string(argv[0]) + ".data";
+    if (!given && !make_file(path)) {
         std::fprintf(stderr, "cannot make %s\n", path.c_str());
         return 1;
     }
