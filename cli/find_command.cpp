@@ -3,11 +3,8 @@
 
 #include "analysis/pattern_text.h"
 #include "cli/commands.h"
-#include "cli/interruption.h"
 #include "cli/mapped_file.h"
-#include "cli/output.h"
-#include "cli/piecewise.h"
-#include "cli/progress_bar.h"
+#include "cli/walk_session.h"
 
 namespace {
 
@@ -49,41 +46,30 @@ int find(const FindArgs& args) {
     if (!file.open(args.input)) {
         return report(EXIT_FILE_PROBLEM, file.error());
     }
-    const uint64_t begin = std::min(args.offset, file.size());
-    const uint64_t end = args.length > file.size() - begin ? file.size() : begin + args.length;
-
-    TextOut out;
-    ProgressBar bar(args.progress);
-    const Interruptible interruption;
+    const FilePart part = file_part(file.size(), args.offset, args.length);
+    WalkSession session(args.progress);
     FindOptions options;
     options.row_width = args.width;
     options.max_errors = args.max_errors;
     options.all_forms = args.forms == "all";
-    options.begin = begin;
-    options.end = end;
+    options.begin = part.begin;
+    options.end = part.end;
     options.max_hits = static_cast<size_t>(args.max_hits);
-    WalkControl control;
-    control.progress = [&](uint64_t done, uint64_t total) { bar.update(done, total); };
-    control.cancel = &interruption.flag();
     bool limited = false;
     const WalkResult walk = find_in_pieces(
         file, *pattern, options,
         [&](const PatternHit& hit) {
-            out.line(std::to_string(hit.offset) + "\t" + std::to_string(hit.bit) + "\t" +
-                     std::to_string(hit.errors) + "\t" + pattern_form_name(hit.form));
+            session.out().line(std::to_string(hit.offset) + "\t" + std::to_string(hit.bit) + "\t" +
+                               std::to_string(hit.errors) + "\t" + pattern_form_name(hit.form));
         },
-        control, &limited);
-    bar.finish();
+        session.control(), &limited);
+    session.end_progress();
     if (limited) {
-        out.line("# stopped at " + std::to_string(args.max_hits) + " hits (--max-hits); there may be more");
+        session.out().line("# stopped at " + std::to_string(args.max_hits) +
+                           " hits (--max-hits); there may be more");
     }
-    if (walk.cancelled) {
-        out.line("# interrupted after " + std::to_string(walk.reached) +
-                 " bytes: hits further on were not looked for");
-        static_cast<void>(out.finish());  // already ending with a failure code
-        return EXIT_INTERRUPTED;
-    }
-    return out.finish() ? EXIT_DONE : report(EXIT_FILE_PROBLEM, "cannot write to standard output");
+    return session.finish(walk, "# interrupted after " + std::to_string(walk.reached) +
+                                    " bytes: hits further on were not looked for");
 }
 
 }  // namespace

@@ -3,11 +3,8 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "cli/interruption.h"
 #include "cli/mapped_file.h"
-#include "cli/output.h"
-#include "cli/piecewise.h"
-#include "cli/progress_bar.h"
+#include "cli/walk_session.h"
 
 namespace {
 
@@ -34,31 +31,18 @@ int scan(const ScanArgs& args) {
     if (!file.open(args.input)) {
         return report(EXIT_FILE_PROBLEM, file.error());
     }
-    const uint64_t begin = std::min(args.offset, file.size());
-    const uint64_t end = args.length > file.size() - begin ? file.size() : begin + args.length;
-
-    TextOut out;
-    ProgressBar bar(args.progress);
-    const Interruptible interruption;
+    const FilePart part = file_part(file.size(), args.offset, args.length);
+    WalkSession session(args.progress);
     ScanOptions options;
     options.min_score = args.min_score;
     options.max_width = args.max_width;
-    options.begin = begin;
-    options.end = end;
-    WalkControl control;
-    control.progress = [&](uint64_t done, uint64_t total) { bar.update(done, total); };
-    control.cancel = &interruption.flag();
+    options.begin = part.begin;
+    options.end = part.end;
     const WalkResult walk = scan_in_pieces(
-        file, options, SCAN_THREADS, [&](const PictureRegion& region) { out.line(regionLine(region)); },
-        control);
-    bar.finish();
-    if (walk.cancelled) {
-        out.line("# interrupted after about " + std::to_string(walk.reached) +
-                 " bytes: regions further on were not looked for");
-        static_cast<void>(out.finish());  // already ending with a failure code
-        return EXIT_INTERRUPTED;
-    }
-    return out.finish() ? EXIT_DONE : report(EXIT_FILE_PROBLEM, "cannot write to standard output");
+        file, options, SCAN_THREADS,
+        [&](const PictureRegion& region) { session.out().line(regionLine(region)); }, session.control());
+    return session.finish(walk, "# interrupted after about " + std::to_string(walk.reached) +
+                                    " bytes: regions further on were not looked for");
 }
 
 }  // namespace
