@@ -865,7 +865,10 @@ void scan_block(std::span<const uint8_t> bytes, uint64_t lo, uint64_t hi, uint64
         for (uint64_t c = label_lo + SMOOTH_CELLS; c + SMOOTH_CELLS < label_hi; ++c) {
             const int w = label[c - label_lo].width;
             if (w < 2) continue;
-            std::vector<int> count(static_cast<size_t>(w) + 1, 0);
+            std::array<int, MAX_ROW_WIDTH + 1> count;  // read at 0 and the divisors of w only
+            count[0] = 0;
+            for (int d = 1; d <= w; ++d)
+                if (w % d == 0) count[static_cast<size_t>(d)] = 0;
             for (uint64_t k = c - SMOOTH_CELLS; k <= c + SMOOTH_CELLS; ++k) {
                 const int other = label[k - label_lo].width;
                 if (other >= 1 && other <= w && w % other == 0) ++count[static_cast<size_t>(other)];
