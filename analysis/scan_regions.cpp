@@ -45,8 +45,10 @@ struct WindowKind {
     int max_width;
     double gate;  // agreement a proposal needs before its columns are checked
 };
+// Windows of 128 and 256 bytes hold too few rows of anything wider than 16 bytes to judge it:
+// pictures that wide are left to the larger windows.
 constexpr WindowKind WINDOW_KINDS[] = {
-    {2, 1, 16, 0.45}, {4, 2, 32, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
+    {2, 1, 16, 0.45}, {4, 2, 16, 0.35}, {8, 4, 64, 0.30}, {32, 16, 255, 0.25}};
 // Windows are two halves at multiples of their step, and the wide widths are summed per half
 // (CellView::group_widths).
 static_assert([] {
