@@ -90,7 +90,7 @@ constexpr int SMALL_WIDTHS = 16;
 // Wider widths are counted for a cell up to this first, and beyond it only when asked.
 constexpr int MIDDLE_WIDTHS = 64;
 // The horizontal agreement that makes a window worth measuring at the wider widths.
-constexpr double WIDE_TRIGGER = 0.3;
+constexpr double WIDE_TRIGGER = 0.4;
 // Every inked byte column of an accepted window must agree at least this well on its own.
 constexpr double BYTE_COLUMN_MIN = 0.1;
 // A window whose best proposal checks below this share of the bar is rejected at once.
