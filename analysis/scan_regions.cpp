@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -24,15 +23,17 @@
 // the cell alone (so that any split of the file into pieces gives the same cells):
 //  1. Cell statistics: set bits, and for every width the bits that differ from the bytes that
 //     width further on.
-//  2. Windows of 2, 4, 8 and 24 cells propose their best widths by agreement (cheap, from the
-//     cell statistics); a proposal that passes the gate is checked with the column agreement, the
-//     measure that tells pictures from tables and padding, and accepted above a threshold that
-//     rises as the rows per column fall.
+//  2. Windows of 2, 4, 8 and 32 cells, the largest first, propose their best widths by agreement
+//     (cheap, from the cell statistics); a proposal that passes the gate is checked with the
+//     column agreement, the measure that tells pictures from tables and padding, and accepted
+//     above a threshold that rises as the rows per column fall. Most windows end at the gate,
+//     and one whose best possible score cannot change its cells' labels ends before the check.
 //  3. A cell takes the width of the best accepted window covering it, and keeps it when its own
 //     bytes agree with the rows below at that width, or when it lies between such cells (blank
 //     glyphs inside a font, a quiet stretch of an icon).
 //  4. Runs of kept cells with one width become regions; their ends are moved to the byte where
-//     the rows start and stop agreeing, at most one cell outwards.
+//     the rows start and stop agreeing, at most one cell outwards. Once joined, each region is
+//     judged whole (region_looks_drawn), the one step that sees more than the bytes around a cell.
 
 namespace {
 

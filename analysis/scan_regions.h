@@ -10,9 +10,10 @@
 // padding instructions out: their columns are constant or random, so they add nothing. A window
 // must also look drawn: not text, rows that repeat or pixels that agree with their neighbours in
 // the row, every inked byte column agreeing on its own, few lone rows of ink among blank ones.
-// Regions are the runs of cells that share a width, trimmed to the rows that carry the picture.
-// Tables of slowly changing numbers can still pass at their record width: whole libraries give
-// a few regions per 256 KiB, their code sections about one in 2 MiB.
+// Regions are the runs of cells that share a width, trimmed to the rows that carry the picture,
+// and then judged whole (region_looks_drawn). Tables of slowly changing numbers can still pass at
+// their record width: whole programs give three or four regions per 256 KiB, their code sections
+// about one in 600 KiB.
 //
 // The score of a region is the best column agreement (column_agreement.h; kappa's scale: 0 = no
 // structure, 1 = every row equals the one above) that any window behind its cells reached at the
