@@ -314,8 +314,8 @@ public:
 
     // The differing bits of one cell for every width (no running sum), computed on first use:
     // only windows that look promising at the small widths ask for them.
-    // Valid for widths 1..up_to. Most requests stop at 32 or 64 (the middle windows), and the
-    // widths above those cost three times as much again.
+    // Valid for widths 1..up_to. Most requests stop at 64 (the windows of 512 bytes), and the
+    // widths above that cost three times as much again.
     const uint32_t* all_widths(uint64_t cell, int up_to) {
         const uint64_t k = cell - first_;
         uint32_t* out = &scratch().all_widths[k * static_cast<size_t>(max_width_)];
@@ -337,7 +337,6 @@ public:
         const uint64_t index = cell / cells - first_ / cells;
         if (g.cells != cells) {
             g.cells = cells;
-            g.widths = w;
             g.done.assign(count_ / cells + 2, false);
             if (scratch().groups[slot].size() < g.done.size() * w)
                 scratch().groups[slot].resize(g.done.size() * w);
@@ -430,7 +429,6 @@ private:
     std::vector<int> all_widths_done_;  // per cell, the widths filled
     struct Groups {
         uint64_t cells = 0;
-        size_t widths = 0;
         std::vector<bool> done;
     };
     std::array<Groups, std::size(WINDOW_KINDS)> groups_;
@@ -439,14 +437,9 @@ private:
     std::vector<ByteTraits> traits_;  // running sums before each cell
 };
 
-// Two traits of drawn pictures that tables of numbers rarely share: rows that repeat the row
-// above exactly (strokes, fills, blank lines), and neighbouring pixels within a byte that agree
-// beyond their positions' densities (horizontal strokes and fills, ByteTraits). Their sum must
-// reach DRAWN_MIN; fonts and icons reach it nearly always, the tables and counters in libraries
-// and programs mostly not.
-// Visits the rows of a window with each row read as one number when rows are at most 8 bytes
-// (the common widths: a byte-at-a-time loop made these checks a third of the scan's time), as
-// the bytes otherwise: f(row index, row bits, row pointer).
+// Calls f(row index, row) for the rows of a window, each row read as one number, when rows are
+// 1 to 6 or 8 bytes wide (the common widths: a byte-at-a-time loop made the checks below a third
+// of the scan's time); false for other widths, which the callers handle byte by byte.
 template <int W, typename F>
 void each_narrow_row(const uint8_t* data, uint64_t rows, F&& f) {
     for (uint64_t r = 0; r < rows; ++r) {
@@ -484,6 +477,11 @@ bool each_row_word(const uint8_t* data, uint64_t rows, int width, F&& f) {
     }
 }
 
+// Two traits of drawn pictures that tables of numbers rarely share: rows that repeat the row
+// above exactly (strokes, fills, blank lines), and neighbouring pixels within a byte that agree
+// beyond their positions' densities (horizontal strokes and fills, ByteTraits). Their sum must
+// reach DRAWN_MIN; fonts and icons reach it nearly always, the tables and counters in libraries
+// and programs mostly not.
 double repeated_rows(const uint8_t* data, uint64_t n, int width) {
     const uint64_t w = static_cast<uint64_t>(width);
     const uint64_t rows = n / w;
