@@ -7,9 +7,6 @@
 // (posix_spawnp, output to /dev/null); the scan works on the file read into memory beforehand,
 // as the viewer holds it. Each side is timed five times after one warming pass; medians are
 // compared.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,8 +21,7 @@
 
 #include "analysis/scan_job.h"
 #include "analysis/width_candidates.h"
-
-extern char** environ;
+#include "bench/cat_baseline.h"
 
 namespace {
 
@@ -86,21 +82,6 @@ bool make_file(const std::string& path) {
         if (written == FILE_SIZE) break;
     }
     return written == FILE_SIZE && static_cast<bool>(out);
-}
-
-double time_cat(const std::string& path) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"cat", path.c_str(), nullptr};
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "cat", &actions, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double took = seconds_since(start);
-    posix_spawn_file_actions_destroy(&actions);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1;
 }
 
 }  // namespace

@@ -4,10 +4,7 @@
 // Usage: load_bench [FILE]   (default: a 1 GiB file of pseudo-random bytes, made once next to
 // the binary as load_bench.data and kept for later runs). Run it under /usr/bin/time -v for an outside view
 // of the peak memory as well. Each side is timed five times after one warming pass; the medians are compared.
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,11 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/cat_baseline.h"
 #include "data/load_data_file.h"
 #include "runtime/files/files.h"
 #include "runtime/ui/ui.h"
-
-extern char** environ;
 
 namespace {
 
@@ -49,23 +45,6 @@ bool make_file(const std::string& path, int64_t size) {
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double time_cat(const std::string& path) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"cat", path.c_str(), nullptr};
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "cat", &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double took = seconds_since(start);
-    posix_spawn_file_actions_destroy(&actions);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1;
 }
 
 double time_load(const std::string& path, DataBuffer& data) {
