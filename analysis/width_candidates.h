@@ -29,7 +29,7 @@
 #include <span>
 #include <vector>
 
-#include "runtime/text/row_width.h"
+#include "common/row_width.h"
 
 constexpr int WIDTH_SHORTLIST = 8;
 constexpr double WIDTH_MULTIPLE_RATIO = 0.7;

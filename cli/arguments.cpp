@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "runtime/text/byte_tables.h"
+#include "common/byte_tables.h"
 
 namespace {
 

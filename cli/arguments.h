@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/text/row_width.h"
+#include "common/row_width.h"
 
 // A byte offset or count: decimal digits, or hexadecimal digits after "0x", "0X" or "$".
 // Nothing else is allowed around or between the digits (no sign, no spaces, no separators),

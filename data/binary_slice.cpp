@@ -3,7 +3,7 @@
 #include "data/entry/number_entry.h"
 #include "data/file_extension.h"
 #include "runtime/files/files.h"
-#include "runtime/text/byte_tables.h"
+#include "common/byte_tables.h"
 #include "runtime/ui/requesters.h"
 
 #include <algorithm>

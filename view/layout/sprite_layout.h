@@ -2,8 +2,8 @@
 // The sprite layout: bytes as rows of bits, one bit per pixel, into the current drawing pass.
 #include <cstdint>
 
-#include "runtime/text/byte_tables.h"
-#include "runtime/text/row_width.h"
+#include "common/byte_tables.h"
+#include "common/row_width.h"
 
 constexpr int VIEW_WIDTH = 600;
 constexpr int VIEW_HEIGHT = 512;

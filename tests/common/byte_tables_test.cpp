@@ -1,6 +1,6 @@
 // The compiled-in byte tables against tables built the long way, through the text routines:
 // the bits of each value written out, the text reversed and read back as a binary number.
-#include "runtime/text/byte_tables.h"
+#include "common/byte_tables.h"
 
 #include <gtest/gtest.h>
 
