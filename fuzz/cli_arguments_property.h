@@ -8,7 +8,7 @@
 #include <regex>
 #include <string>
 
-#include "cli/arguments.h"
+#include "cli/options/arguments.h"
 #include "fuzz/check_report.h"
 
 namespace cli_arguments_check {

@@ -1,5 +1,5 @@
 // The shared readers of typed arguments.
-#include "cli/arguments.h"
+#include "cli/options/arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,9 @@
 #include "analysis/find_pattern.h"
 #include "analysis/scan_regions.h"
 #include "analysis/width_candidates.h"
-#include "cli/mapped_file.h"
-#include "cli/piecewise.h"
+#include "cli/files/mapped_file.h"
+#include "cli/walk/find_in_pieces.h"
+#include "cli/walk/scan_in_pieces.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/console_font.h"
 

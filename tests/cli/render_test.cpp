@@ -1,5 +1,5 @@
 // render against the window's own export of the same view, decoded pixel for pixel.
-#include "cli/bit_picture.h"
+#include "cli/formats/bit_picture.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/decoded_picture.h"
 #include "tests/cli/window_export.h"

@@ -1,6 +1,6 @@
 // sheet: every strip is render's picture at that width, under its label, between separators.
-#include "cli/pixel_font.h"
-#include "cli/sheet_layout.h"
+#include "cli/pictures/pixel_font.h"
+#include "cli/pictures/sheet_layout.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/decoded_picture.h"
 
