@@ -16,9 +16,10 @@ struct RenderArgs {
     std::string output;
     std::string format;
     ViewRequest view;
+    PictureSize size{VIEW_WIDTH, VIEW_HEIGHT};
 };
 
-int render(const RenderArgs& args) {
+int render(RenderArgs& args) {
     std::optional<PictureFormat> format =
         args.format.empty() ? picture_format_of_path(args.output) : picture_format_named(args.format);
     if (!format) {
@@ -34,6 +35,8 @@ int render(const RenderArgs& args) {
     if (!file.open(args.input)) {
         return report(EXIT_FILE_PROBLEM, file.error());
     }
+    args.view.width = args.size.width;
+    args.view.height = args.size.height;
     const HeldImage image(RENDER_IMAGE);
     if (!draw_view(image.number(), file.bytes(), args.view)) {
         return report(EXIT_FILE_PROBLEM, "not enough memory for a picture of this size");
@@ -64,17 +67,9 @@ Command add_render_command(CLI::App& program) {
     c->add_flag("--multi", args->view.multi, "Further columns side by side, as far as the view reaches");
     add_transforms(*c, args->view.transforms);
     c->add_flag("--grid", args->view.grid, "Draw the window's grid over the picture (PNG and BMP)");
-    c->add_option_function<std::string>(
-         "--size",
-         [args](const std::string& text) {
-             std::string why;
-             const auto size = parse_picture_size(text, &why);
-             if (!size) throw CLI::ValidationError("--size", why);
-             args->view.width = size->width;
-             args->view.height = size->height;
-         },
-         "The picture's size, filled by the same layout (default 600x512, the window's view)")
-        ->type_name("WxH");
+    add_parsed(*c, "--size", args->size,
+               "The picture's size, filled by the same layout (default 600x512, the window's view)", "WxH",
+               parse_picture_size);
     c->add_option("-o,--output", args->output,
                   "The picture to write: .png, .bmp or .pbm; - for standard output")
         ->required()

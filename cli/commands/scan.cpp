@@ -55,16 +55,9 @@ Command add_scan_command(CLI::App& program) {
                        "Find the regions of FILE that look like 1-bit pictures (fonts, icons, sprites): "
                        "lines of start<TAB>end<TAB>width<TAB>score, in file order, end exclusive");
     add_input_file(*c, args->input);
-    c->add_option_function<std::string>(
-         "-s,--min-score",
-         [args](const std::string& text) {
-             std::string why;
-             const auto score = parse_score(text, &why);
-             if (!score) throw CLI::ValidationError("--min-score", why);
-             args->min_score = *score;
-         },
-         "Report only regions scoring at least this, 0 to 1 (default 0: all the scan accepts)")
-        ->type_name("S");
+    add_parsed(*c, "-s,--min-score", args->min_score,
+               "Report only regions scoring at least this, 0 to 1 (default 0: all the scan accepts)", "S",
+               parse_score);
     add_offset(*c, "-d,--offset", args->offset, "The first byte scanned (default 0)");
     add_offset(*c, "-l,--length", args->length, "Bytes scanned from there (default: to the end)")
         ->type_name("N");

@@ -100,17 +100,9 @@ Command add_sheet_command(CLI::App& program) {
                        "Lay out the same bytes at every width of a range, side by side, each strip labelled "
                        "with its width");
     add_input_file(*c, args->input);
-    c->add_option_function<std::string>(
-         "--widths",
-         [args](const std::string& text) {
-             std::string why;
-             const auto range = parse_width_range(text, &why);
-             if (!range) throw CLI::ValidationError("--widths", why);
-             args->widths = *range;
-         },
-         "The row widths A-B (or one width A), 1 to 255")
-        ->required()
-        ->type_name("A-B");
+    add_parsed(*c, "--widths", args->widths, "The row widths A-B (or one width A), 1 to 255", "A-B",
+               parse_width_range)
+        ->required();
     add_offset(*c, "-d,--offset", args->offset, "The file byte at the top left of every strip (default 0)")
         ->type_name("OFFSET");
     add_number(*c, "-r,--rows", args->rows, 1, MAX_PICTURE_SIDE,

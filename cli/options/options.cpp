@@ -7,17 +7,12 @@ const char* const EXIT_CODES_HELP =
     "arguments; 130 interrupted (scan and find print what they found until then). Numbers are "
     "decimal, or hexadecimal after 0x or $.";
 
-namespace {
-
-// The option's long name for messages ("--offset"), or its positional name.
-std::string shownName(const std::string& names) {
+std::string shown_option_name(const std::string& names) {
     const size_t dash = names.rfind("--");
     if (dash == std::string::npos) return names;
     const size_t end = names.find(',', dash);
     return names.substr(dash, end == std::string::npos ? std::string::npos : end - dash);
 }
-
-}  // namespace
 
 CLI::App* add_subcommand(CLI::App& program, const std::string& name, const std::string& description) {
     CLI::App* command = program.add_subcommand(name, description);
@@ -33,32 +28,9 @@ CLI::Option* add_input_file(CLI::App& command, std::string& path) {
         ->type_name("");
 }
 
-namespace {
-
-// An option whose text goes through `parse`, which gives nothing and a reason for a bad value.
-template <typename Target, typename Parse>
-CLI::Option* add_parsed(CLI::App& command, const std::string& names, Target& target, const std::string& help,
-                        const char* type_name, Parse parse) {
-    const std::string shown = shownName(names);
-    return command
-        .add_option_function<std::string>(
-            names,
-            [&target, shown, parse](const std::string& text) {
-                std::string why;
-                const auto value = parse(text, &why);
-                if (!value) throw CLI::ValidationError(shown, why);
-                target = static_cast<Target>(*value);
-            },
-            help)
-        ->type_name(type_name);
-}
-
-}  // namespace
-
 CLI::Option* add_offset(CLI::App& command, const std::string& names, uint64_t& target,
                         const std::string& help) {
-    return add_parsed(command, names, target, help, "OFFSET",
-                      [](const std::string& text, std::string* why) { return parse_offset(text, why); });
+    return add_parsed(command, names, target, help, "OFFSET", parse_offset);
 }
 
 CLI::Option* add_number(CLI::App& command, const std::string& names, int64_t& target, int64_t low,
@@ -87,34 +59,20 @@ CLI::Option* add_row_width(CLI::App& command, int& target, bool required) {
 
 CLI::Option* add_choice(CLI::App& command, const std::string& names, std::string& target,
                         const std::vector<std::string>& choices, const std::string& help) {
-    const std::string shown = shownName(names);
     std::string listed;
     for (const std::string& choice : choices) listed += (listed.empty() ? "" : "|") + choice;
-    return command
-        .add_option_function<std::string>(
-            names,
-            [&target, shown, choices, listed](const std::string& text) {
-                if (std::find(choices.begin(), choices.end(), text) == choices.end()) {
-                    throw CLI::ValidationError(shown, "\"" + text + "\" is not one of " + listed);
-                }
-                target = text;
-            },
-            help)
-        ->type_name(listed);
+    return add_parsed(
+        command, names, target, help, listed,
+        [choices, listed](const std::string& text, std::string* why) -> std::optional<std::string> {
+            if (std::find(choices.begin(), choices.end(), text) != choices.end()) return text;
+            *why = "\"" + text + "\" is not one of " + listed;
+            return std::nullopt;
+        });
 }
 
 CLI::Option* add_zoom(CLI::App& command, int& target) {
-    return command
-        .add_option_function<std::string>(
-            "-z,--zoom",
-            [&target](const std::string& text) {
-                std::string why;
-                const auto value = parse_zoom(text, &why);
-                if (!value) throw CLI::ValidationError("--zoom", why);
-                target = *value;
-            },
-            "Screen pixels per data pixel: 1, 2, 4 or 8 (default 1)")
-        ->type_name("Z");
+    return add_parsed(command, "-z,--zoom", target, "Screen pixels per data pixel: 1, 2, 4 or 8 (default 1)",
+                      "Z", parse_zoom);
 }
 
 void add_transforms(CLI::App& command, Transforms& target) {

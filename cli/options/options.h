@@ -22,6 +22,29 @@ struct Command {
 // Adds a subcommand with the shared help footer.
 CLI::App* add_subcommand(CLI::App& program, const std::string& name, const std::string& description);
 
+// The option's long name as messages show it ("--offset" for "-d,--offset"), or its positional name.
+[[nodiscard]] std::string shown_option_name(const std::string& names);
+
+// An option whose text goes through `parse(text, &why)`, a reader of arguments.h: the value it
+// gives is stored in `target`, and a text it refuses is reported with its reason after the
+// option's name ("--zoom: "3" is not 1, 2, 4 or 8"). `target` must outlive the parse.
+template <typename Target, typename Parse>
+CLI::Option* add_parsed(CLI::App& command, const std::string& names, Target& target, const std::string& help,
+                        const std::string& type_name, Parse parse) {
+    const std::string shown = shown_option_name(names);
+    return command
+        .add_option_function<std::string>(
+            names,
+            [&target, shown, parse](const std::string& text) {
+                std::string why;
+                const auto value = parse(text, &why);
+                if (!value) throw CLI::ValidationError(shown, why);
+                target = static_cast<Target>(*value);
+            },
+            help)
+        ->type_name(type_name);
+}
+
 CLI::Option* add_input_file(CLI::App& command, std::string& path);
 CLI::Option* add_offset(CLI::App& command, const std::string& names, uint64_t& target,
                         const std::string& help);
