@@ -7,14 +7,6 @@
 #include "runtime/ui/requesters.h"
 #include "view/position_readout.h"
 
-void draw_grid() {
-    for (int g = 0; g <= VIEW_WIDTH; g += GRID_STEP) {
-        const ColourValue colour = g % 64 == 0 ? COLOUR_GRID_MAJOR : COLOUR_GRID_MINOR;
-        drawLine(g, 0, g, VIEW_HEIGHT, colour);
-        drawLine(0, g, VIEW_WIDTH, g, colour);
-    }
-}
-
 void redraw_view(const RedrawInput& in, const RedrawTargets& targets) {
     if (in.layout.data == nullptr) {
         return;
@@ -50,7 +42,7 @@ void redraw_view(const RedrawInput& in, const RedrawTargets& targets) {
             }
         }
         if (in.grid) {
-            draw_grid();
+            draw_grid(VIEW_WIDTH, VIEW_HEIGHT);
         }
         endDrawing();
     } else {

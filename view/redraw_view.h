@@ -5,11 +5,9 @@
 #include <string>
 
 #include "runtime/image/surface.h"
+#include "view/layout/grid.h"
 #include "view/layout/sprite_layout.h"
 
-constexpr ColourValue COLOUR_GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64 pixels
-constexpr ColourValue COLOUR_GRID_MINOR = 0x007F00;  // dark green, every other 8th pixel
-constexpr int GRID_STEP = 8;
 constexpr int PREVIEW_GRAB = 8;   // side of the patch taken next to the pointer
 constexpr int PREVIEW_SIZE = 64;  // side of the magnified patch on the canvas
 
@@ -41,8 +39,3 @@ struct RedrawInput {
 // followed by ",x" and the zoom. A drawing pass that cannot be opened is reported with a message
 // box ("image" or "Canvas", "It happens") and the rest of the redraw still runs.
 void redraw_view(const RedrawInput& in, const RedrawTargets& targets = {});
-
-// Draws the grid into the current drawing pass: for every 8th pixel from 0 to 600 a vertical
-// line over the canvas height and a horizontal line over the canvas width, green at multiples
-// of 64 and dark green otherwise.
-void draw_grid();

@@ -4,12 +4,9 @@
 #include <climits>
 
 #include "runtime/image/image.h"
+#include "view/layout/grid.h"
 
 namespace {
-
-constexpr ColourValue GRID_MAJOR = 0x00FF00;  // green, lines at multiples of 64 pixels
-constexpr ColourValue GRID_MINOR = 0x007F00;  // dark green, the other lines
-constexpr int GRID_STEP = 8;
 
 // The layout reaches at most (byte columns in the view + one row) x rows bytes past the first;
 // the window's 32-bit count must hold that for the largest picture.
@@ -41,19 +38,10 @@ bool draw_view(int number, std::span<const uint8_t> file, const ViewRequest& req
     }
     draw_sprite_layout(layout_window(file, request));
     if (request.grid) {
-        draw_grid_lines(request.width, request.height);
+        draw_grid(request.width, request.height);
     }
     endDrawing();
     return true;
-}
-
-void draw_grid_lines(int width, int height) {
-    const int reach = std::max(width, height);
-    for (int g = 0; g <= reach; g += GRID_STEP) {
-        const ColourValue colour = g % 64 == 0 ? GRID_MAJOR : GRID_MINOR;
-        drawLine(g, 0, g, height, colour);
-        drawLine(0, g, width, g, colour);
-    }
 }
 
 HeldImage::~HeldImage() { releaseImage(number_); }

@@ -27,13 +27,8 @@ struct ViewRequest {
 [[nodiscard]] SpriteLayoutInput layout_window(std::span<const uint8_t> file, const ViewRequest& request);
 
 // Makes image `number` request.width x request.height and draws the view into it: the layout,
-// then the grid when asked for. False when the image cannot be made.
+// then the canvas's grid (view/layout/grid.h) when asked for. False when the image cannot be made.
 [[nodiscard]] bool draw_view(int number, std::span<const uint8_t> file, const ViewRequest& request);
-
-// The window's grid over a picture of any size, into the current drawing pass: a vertical and a
-// horizontal line at every 8th pixel from 0 to the larger side, inclusive, green at multiples of
-// 64 and dark green elsewhere. On 600 x 512 it is the canvas's grid.
-void draw_grid_lines(int width, int height);
 
 // The image of `number`, released when this goes out of scope.
 class HeldImage {

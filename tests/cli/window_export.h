@@ -47,7 +47,7 @@ inline bool windowExport(const std::vector<uint8_t>& data, const WindowView& vie
     in.view_height = view.height;
     if (beginDrawing(imageTarget(WINDOW_VIEW_IMAGE)) == 0) return false;
     draw_sprite_layout(in);
-    if (view.grid) draw_grid();
+    if (view.grid) draw_grid(VIEW_WIDTH, VIEW_HEIGHT);
     endDrawing();
     return saveImageFile(WINDOW_VIEW_IMAGE, path, format) != 0;
 }
