@@ -1,8 +1,6 @@
 #include "corpus.h"
 
-#include <elf.h>
 #include <png.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -24,60 +22,18 @@ uint8_t reversed_bits(uint8_t b) {
     return r;
 }
 
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
 std::string file_name(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return bytes;
-}
-
-std::optional<std::vector<uint8_t>> read_gunzipped(const std::string& path) {
-    gzFile in = gzopen(path.c_str(), "rb");
-    if (in == nullptr) return std::nullopt;
-    std::vector<uint8_t> out;
-    uint8_t chunk[65536];
-    int got = 0;
-    while ((got = gzread(in, chunk, sizeof chunk)) > 0) out.insert(out.end(), chunk, chunk + got);
-    const bool ok = got == 0;
-    gzclose(in);
-    if (!ok) return std::nullopt;
-    return out;
-}
-
 std::optional<LabelledPicture> psf_font(const std::string& path) {
-    const auto bytes = path.ends_with(".gz") ? read_gunzipped(path) : read_bytes(path);
-    if (!bytes) return std::nullopt;
-    const std::vector<uint8_t>& b = *bytes;
+    PsfFont psf = read_psf(path);
+    if (!psf.ok()) return std::nullopt;
     LabelledPicture font;
     font.name = file_name(path);
     font.font = true;
-    size_t header = 0, glyphs = 0, glyph_bytes = 0;
-    if (b.size() >= 4 && b[0] == 0x36 && b[1] == 0x04) {
-        header = 4;
-        glyphs = (b[2] & 0x01) ? 512 : 256;
-        glyph_bytes = b[3];
-        font.width = 1;
-    } else if (b.size() >= 32 && le32(b, 0) == 0x864AB572u) {
-        header = le32(b, 8);
-        glyphs = le32(b, 16);
-        glyph_bytes = le32(b, 20);
-        const uint32_t pixel_width = le32(b, 28);
-        font.width = static_cast<int>((pixel_width + 7) / 8);
-    } else {
-        return std::nullopt;
-    }
-    if (glyph_bytes == 0 || header + glyphs * glyph_bytes > b.size()) return std::nullopt;
-    font.bytes.assign(b.begin() + static_cast<std::ptrdiff_t>(header),
-                      b.begin() + static_cast<std::ptrdiff_t>(header + glyphs * glyph_bytes));
+    font.width = psf.row_bytes;
+    font.bytes = psf.glyph_run(0, psf.glyphs);
     return font;
 }
 
@@ -175,32 +131,6 @@ std::vector<FontInImage> vga_bios_fonts(const std::vector<uint8_t>& image, const
         fonts.push_back(std::move(f));
     }
     return fonts;
-}
-
-std::optional<std::vector<uint8_t>> elf_section(const std::vector<uint8_t>& elf, const std::string& section) {
-    Elf64_Ehdr eh;
-    if (elf.size() < sizeof eh) return std::nullopt;
-    std::memcpy(&eh, elf.data(), sizeof eh);
-    if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64 ||
-        eh.e_shentsize != sizeof(Elf64_Shdr) ||
-        eh.e_shoff + uint64_t{eh.e_shnum} * sizeof(Elf64_Shdr) > elf.size() || eh.e_shstrndx >= eh.e_shnum)
-        return std::nullopt;
-    auto header = [&](size_t i) {
-        Elf64_Shdr sh;
-        std::memcpy(&sh, elf.data() + eh.e_shoff + i * sizeof sh, sizeof sh);
-        return sh;
-    };
-    const Elf64_Shdr names = header(eh.e_shstrndx);
-    for (size_t i = 0; i < eh.e_shnum; ++i) {
-        const Elf64_Shdr sh = header(i);
-        if (names.sh_offset + sh.sh_name >= elf.size()) continue;
-        const char* n = reinterpret_cast<const char*>(elf.data() + names.sh_offset + sh.sh_name);
-        if (section != std::string(n, strnlen(n, elf.size() - names.sh_offset - sh.sh_name))) continue;
-        if (sh.sh_type == SHT_NOBITS || sh.sh_offset + sh.sh_size > elf.size()) return std::nullopt;
-        return std::vector<uint8_t>(elf.begin() + static_cast<std::ptrdiff_t>(sh.sh_offset),
-                                    elf.begin() + static_cast<std::ptrdiff_t>(sh.sh_offset + sh.sh_size));
-    }
-    return std::nullopt;
 }
 
 std::vector<LabelledPicture> width_corpus(std::vector<std::string>* missing) {

@@ -10,17 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/package_files.h"
+
 struct LabelledPicture {
     std::string name;
     std::vector<uint8_t> bytes;  // rows of `width` bytes, most significant bit leftmost
     int width = 0;
     bool font = false;
 };
-
-// The whole file, or nullopt when it cannot be read.
-std::optional<std::vector<uint8_t>> read_bytes(const std::string& path);
-// A gzip file unpacked, or nullopt.
-std::optional<std::vector<uint8_t>> read_gunzipped(const std::string& path);
 
 // The glyph table of a PSF1 or PSF2 console font (.psf or .psf.gz): rows of ceil(w/8) bytes.
 std::optional<LabelledPicture> psf_font(const std::string& path);
@@ -36,8 +33,6 @@ struct FontInImage {
     uint64_t offset = 0;
 };
 std::vector<FontInImage> vga_bios_fonts(const std::vector<uint8_t>& image, const std::string& name);
-// The bytes of the named section of a 64-bit little-endian ELF file (e.g. ".text"), or nullopt.
-std::optional<std::vector<uint8_t>> elf_section(const std::vector<uint8_t>& elf, const std::string& section);
 
 // A fixed-sequence random source (splitmix64), the same on every platform.
 class CorpusRandom {

@@ -5,6 +5,7 @@
 
 #include "corpus.h"
 #include "reference.h"
+#include "tests/support/required_package.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ TEST(FindPattern, NothingForBadPatternsWidthsAndTinyData) {
 
 TEST(FindPattern, FindsARealGlyphInTheBiosImage) {
     const auto image = read_bytes("/usr/share/seabios/vgabios-stdvga.bin");
-    if (!image) GTEST_SKIP() << "seabios is not installed";
+    REQUIRE_PACKAGE(image, "seabios", "no vgabios-stdvga.bin");
     const auto fonts = vga_bios_fonts(*image, "vgabios");
     ASSERT_FALSE(fonts.empty());
     // The letter 'A' of the 8x16 font drawn as text, found at width 1 where the font has it.

@@ -10,6 +10,7 @@
 
 #include "analysis/scan_job.h"
 #include "corpus.h"
+#include "tests/support/required_package.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ TEST(ScanRegions, FindsRealFontsAndIconsInRealCode) {
     std::vector<std::string> missing;
     const auto pictures = scan_corpus(&missing);
     auto code = machine_code(6 << 20, &missing);
-    if (pictures.size() < 40 || code.size() < (4u << 20)) GTEST_SKIP() << "corpus packages not installed";
+    REQUIRE_PACKAGE(pictures.size() >= 40 && code.size() >= (4u << 20),
+                    "console-setup-linux, xbitmaps, seabios and adwaita-icon-theme", first_missing(missing));
     const PlantedHost host = plant_pictures(std::move(code), pictures, 2024, 4096);
     const Outcome o = judge(host, scan_regions(host.bytes, {}));
     const double code_kib = static_cast<double>(host.bytes.size()) / 1024.0;
@@ -76,7 +78,9 @@ TEST(ScanRegions, FewFalseRegionsInCodeAndCompressedData) {
     std::vector<std::string> missing;
     const auto code = machine_code(4 << 20, &missing);
     const auto packed = compressed_data(1 << 20, &missing);
-    if (code.size() < (2u << 20)) GTEST_SKIP() << "too little machine code installed";
+    REQUIRE_PACKAGE(code.size() >= (2u << 20),
+                    "the programs and libraries of scripts/setup (cmake, qt6-base-dev, python3)",
+                    first_missing(missing));
     for (const auto* data : {&code, &packed}) {
         const auto regions = scan_regions(*data, {});
         const double per = static_cast<double>(regions.size()) * 262144.0 / static_cast<double>(data->size());
@@ -100,7 +104,9 @@ TEST(ScanRegions, FewFalseRegionsInWholePrograms) {
         bytes += file->size();
         regions += scan_regions(*file, {}).size();
     }
-    if (bytes < (8u << 20)) GTEST_SKIP() << "too few programs installed";
+    REQUIRE_PACKAGE(bytes >= (8u << 20),
+                    "the programs and libraries of scripts/setup (cmake, qt6-base-dev, python3)",
+                    "less than 8 MiB of them");
     const double per = static_cast<double>(regions) * 262144.0 / static_cast<double>(bytes);
     std::printf("  whole programs: %llu regions in %llu KiB (%.2f per 256 KiB)\n",
                 static_cast<unsigned long long>(regions), static_cast<unsigned long long>(bytes / 1024), per);
@@ -112,7 +118,8 @@ TEST(ScanRegions, FewFalseRegionsInWholePrograms) {
 TEST(ScanRegions, WholeRegionsJudgedDrawnOrData) {
     std::vector<std::string> missing;
     const auto pictures = width_corpus(&missing);
-    if (pictures.size() < 50) GTEST_SKIP() << "too few corpus files installed";
+    REQUIRE_PACKAGE(pictures.size() >= 50, "console-setup-linux, xbitmaps, seabios and adwaita-icon-theme",
+                    first_missing(missing));
     for (const auto& p : pictures)
         EXPECT_TRUE(region_looks_drawn(p.bytes, {0, p.bytes.size(), p.width, 0})) << p.name;
     // And every console font installed, whatever its script: some are close to text in their bytes.
@@ -127,7 +134,7 @@ TEST(ScanRegions, WholeRegionsJudgedDrawnOrData) {
     std::printf("  %d console fonts judged\n", fonts);
 
     const auto bash = read_bytes("/usr/bin/bash");
-    if (!bash) GTEST_SKIP() << "bash is not installed";
+    REQUIRE_PACKAGE(bash, "bash", "no /usr/bin/bash");
     // Names separated by zeros.
     const auto strings = elf_section(*bash, ".dynstr");
     ASSERT_TRUE(strings && strings->size() > 4096);
@@ -152,7 +159,7 @@ TEST(ScanRegions, WholeRegionsJudgedDrawnOrData) {
 TEST(ScanRegions, TheBiosFontsAreFoundInPlace) {
     for (const char* name : {"vgabios-stdvga.bin", "vgabios-cirrus.bin"}) {
         const auto image = read_bytes(std::string("/usr/share/seabios/") + name);
-        if (!image) GTEST_SKIP() << "seabios is not installed";
+        REQUIRE_PACKAGE(image, "seabios", std::string("no ") + name);
         const auto regions = scan_regions(*image, {});
         for (const auto& font : vga_bios_fonts(*image, name)) {
             PlantedPicture p{font.picture.name, font.offset, font.offset + font.picture.bytes.size(), 1,
@@ -209,14 +216,16 @@ TEST(ScanRegions, EachFontIsOneRegionAtItsWidth) {
         }
         EXPECT_EQ(touching, 1) << path << " at " << f.start;
     }
-    if (checked == 0) GTEST_SKIP() << "no console fonts or bios image installed";
+    REQUIRE_PACKAGE(checked == static_cast<int>(std::size(fonts)), "console-setup-linux and seabios",
+                    "a font file is missing");
 }
 
 TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
     std::vector<std::string> missing;
     const auto pictures = scan_corpus(&missing);
     auto code = machine_code(1 << 20, &missing);
-    if (pictures.empty() || code.size() < (1u << 20)) GTEST_SKIP() << "corpus packages not installed";
+    REQUIRE_PACKAGE(!pictures.empty() && code.size() >= (1u << 20),
+                    "console-setup-linux, xbitmaps, seabios and adwaita-icon-theme", first_missing(missing));
     // Dense planting, so regions straddle the piece boundaries.
     const PlantedHost host = plant_pictures(std::move(code), pictures, 77, 256);
     ScanOptions options;
@@ -264,7 +273,9 @@ TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
 TEST(ScanRegions, CancelStopsEarlyWithAPrefixOfTheAnswer) {
     std::vector<std::string> missing;
     const auto code = machine_code(4 << 20, &missing);
-    if (code.size() < (4u << 20)) GTEST_SKIP() << "too little machine code installed";
+    REQUIRE_PACKAGE(code.size() >= (4u << 20),
+                    "the programs and libraries of scripts/setup (cmake, qt6-base-dev, python3)",
+                    first_missing(missing));
     // Many pieces, so that the workers cannot finish them all before the cancel is seen, however
     // the threads are scheduled.
     std::vector<uint8_t> data;
@@ -307,7 +318,7 @@ TEST(ScanRegions, EmptyTinyAndEndOfData) {
 
     // An icon that ends the data, and one that starts it, are found with their widths.
     const auto icon = png_icon("/usr/share/icons/Adwaita/64x64/devices/printer-symbolic.symbolic.png");
-    if (!icon) GTEST_SKIP() << "adwaita-icon-theme is not installed";
+    REQUIRE_PACKAGE(icon, "adwaita-icon-theme", "no printer-symbolic icon");
     std::vector<std::string> missing;
     std::vector<uint8_t> data = machine_code(20000, &missing);
     data.insert(data.end(), icon->bytes.begin(), icon->bytes.end());

@@ -10,6 +10,7 @@
 #include "analysis/row_prediction.h"
 #include "corpus.h"
 #include "reference.h"
+#include "tests/support/required_package.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ TEST(WidthCandidates, RealPicturesRankTheirTrueWidthFirst) {
     std::vector<std::string> missing;
     const auto corpus = width_corpus(&missing);
     for (const auto& m : missing) std::printf("  (not installed: %s)\n", m.c_str());
-    if (corpus.size() < 50) GTEST_SKIP() << "too few corpus files installed (scripts/setup installs them)";
+    REQUIRE_PACKAGE(corpus.size() >= 50, "console-setup-linux, xbitmaps, seabios and adwaita-icon-theme",
+                    first_missing(missing));
 
     int first = 0, top3 = 0;
     for (const auto& picture : corpus) {
@@ -52,7 +54,8 @@ TEST(WidthCandidates, RealPicturesRankTheirTrueWidthFirst) {
 TEST(WidthCandidates, MultiplesNeverRankAboveTheFundamental) {
     std::vector<std::string> missing;
     const auto corpus = width_corpus(&missing);
-    if (corpus.empty()) GTEST_SKIP() << "no corpus files installed";
+    REQUIRE_PACKAGE(!corpus.empty(), "console-setup-linux, xbitmaps, seabios and adwaita-icon-theme",
+                    first_missing(missing));
     for (const auto& picture : corpus) {
         const auto list = width_candidates(picture.bytes, 0, picture.bytes.size());
         const int fundamental = rank_of(list, picture.width);
@@ -65,12 +68,14 @@ TEST(WidthCandidates, FontInsideCodeGivesWidthOne) {
     // An 8x16 font followed by real code: the next 64 KiB from its first byte, as the window
     // takes them.
     const auto image = read_bytes("/usr/share/seabios/vgabios-stdvga.bin");
-    if (!image) GTEST_SKIP() << "seabios is not installed";
+    REQUIRE_PACKAGE(image, "seabios", "no vgabios-stdvga.bin");
     const auto fonts = vga_bios_fonts(*image, "vgabios");
     ASSERT_FALSE(fonts.empty());
     std::vector<std::string> missing;
     std::vector<uint8_t> data = machine_code(64 * 1024, &missing);
-    if (data.size() < 64 * 1024) GTEST_SKIP() << "too little machine code installed";
+    REQUIRE_PACKAGE(data.size() >= 64 * 1024,
+                    "the programs and libraries of scripts/setup (cmake, qt6-base-dev, python3)",
+                    first_missing(missing));
     for (const auto& font : fonts) {
         std::vector<uint8_t> host = data;
         std::copy(font.picture.bytes.begin(), font.picture.bytes.end(), host.begin() + 3000);

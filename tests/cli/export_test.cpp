@@ -8,37 +8,41 @@
 #include <sstream>
 
 #include "tests/cli/cli_fixture.h"
-#include "tests/cli/console_font.h"
 #include "tests/cli/decoded_picture.h"
+#include "tests/support/package_files.h"
 
 namespace {
+
+uint32_t le32(const std::string& b, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
+    return v;
+}
 
 class ExportFont : public CliTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override {
         CliTest::SetUp();
-        font_ = loadConsoleFont(GetParam());
+        font_ = read_psf(std::string(CONSOLE_FONT_DIR) + GetParam());
         ASSERT_TRUE(font_.ok()) << "the console font " << GetParam()
                                 << " is missing: scripts/setup installs console-setup-linux";
-        input_ = path("font.bin");
-        writeFile(input_, font_.file);
+        input_ = writeInput("font.bin", font_.file);
     }
     // The glyph bytes as the font file holds them.
     std::string glyphs(int first, int count) const {
-        const size_t size = static_cast<size_t>(font_.width_bytes) * font_.height;
-        return font_.file.substr(font_.glyphs_at + size * first, size * count);
+        const std::vector<uint8_t> run = font_.glyph_run(first, count);
+        return {run.begin(), run.end()};
     }
     std::vector<std::string> exportArgs(const std::string& format, int first, int count) const {
-        const size_t size = static_cast<size_t>(font_.width_bytes) * font_.height;
         return {"export",   input_,
-                "--offset", std::to_string(font_.glyphs_at + size * first),
-                "--width",  std::to_string(font_.width_bytes),
+                "--offset", std::to_string(font_.glyphs_at + font_.glyph_size() * static_cast<size_t>(first)),
+                "--width",  std::to_string(font_.row_bytes),
                 "--height", std::to_string(font_.height),
                 "--count",  std::to_string(count),
                 "--format", format};
     }
 
-    ConsoleFont font_;
+    PsfFont font_;
     std::string input_;
 };
 
@@ -52,10 +56,10 @@ TEST_P(ExportFont, PsfHeaderAndGlyphsReadBack) {
     EXPECT_EQ(le32(psf, 8), 32u);  // header size
     EXPECT_EQ(le32(psf, 12), 0u);  // no Unicode table
     EXPECT_EQ(le32(psf, 16), 256u);
-    EXPECT_EQ(le32(psf, 20), static_cast<uint32_t>(font_.width_bytes * font_.height));
+    EXPECT_EQ(le32(psf, 20), static_cast<uint32_t>(font_.row_bytes * font_.height));
     EXPECT_EQ(le32(psf, 24), static_cast<uint32_t>(font_.height));
-    EXPECT_EQ(le32(psf, 28), static_cast<uint32_t>(8 * font_.width_bytes));
-    EXPECT_EQ(psf.size(), 32 + static_cast<size_t>(256 * font_.width_bytes * font_.height));
+    EXPECT_EQ(le32(psf, 28), static_cast<uint32_t>(8 * font_.row_bytes));
+    EXPECT_EQ(psf.size(), 32 + static_cast<size_t>(256 * font_.row_bytes * font_.height));
     EXPECT_TRUE(psf.substr(32) == glyphs(0, 256)) << "glyph bits differ";
 }
 
@@ -75,14 +79,14 @@ TEST_P(ExportFont, BdfGlyphsAsFreeTypeReadsThem) {
     ASSERT_EQ(face->num_fixed_sizes, 1);
     EXPECT_EQ(face->available_sizes[0].height, font_.height);
     ASSERT_EQ(FT_Select_Charmap(face, FT_ENCODING_UNICODE), 0);
-    const int rowBytes = font_.width_bytes;
+    const int rowBytes = font_.row_bytes;
     for (int n = 0; n < 95; ++n) {
         ASSERT_EQ(FT_Load_Char(face, static_cast<FT_ULong>(first + n), FT_LOAD_RENDER | FT_LOAD_TARGET_MONO),
                   0)
             << "code " << first + n;
         const FT_Bitmap& bitmap = face->glyph->bitmap;
         ASSERT_EQ(static_cast<int>(bitmap.rows), font_.height);
-        ASSERT_EQ(static_cast<int>(bitmap.width), 8 * font_.width_bytes);
+        ASSERT_EQ(static_cast<int>(bitmap.width), 8 * font_.row_bytes);
         ASSERT_EQ(bitmap.pixel_mode, FT_PIXEL_MODE_MONO);
         const std::string want = glyphs(first + n, 1);
         for (int y = 0; y < font_.height; ++y) {
@@ -116,7 +120,7 @@ TEST_P(ExportFont, CArrayCompilesToTheSameBytes) {
     const std::string source = contentsOf(path("glyphs.c"));
     const std::string first = glyphs(1, 1);
     std::string art;
-    for (int j = 0; j < font_.width_bytes; ++j) {
+    for (int j = 0; j < font_.row_bytes; ++j) {
         for (int k = 7; k >= 0; --k)
             art += (static_cast<uint8_t>(first[static_cast<size_t>(j)]) >> k & 1) ? '#' : '.';
     }
@@ -157,7 +161,7 @@ TEST_P(ExportFont, PbmHasTheCellsSideBySide) {
     const CliRun run = runCli(exportArgs("pbm", 48, 10));
     ASSERT_EQ(run.exit_code, 0) << describe(run);
     const DecodedPicture picture = decodePbm(run.out);
-    const int cellWidth = 8 * font_.width_bytes;
+    const int cellWidth = 8 * font_.row_bytes;
     ASSERT_EQ(picture.width, 10 * cellWidth);
     ASSERT_EQ(picture.height, font_.height);
     for (int n = 0; n < 10; ++n) {
@@ -165,7 +169,7 @@ TEST_P(ExportFont, PbmHasTheCellsSideBySide) {
         for (int y = 0; y < font_.height; ++y) {
             for (int x = 0; x < cellWidth; ++x) {
                 const auto byte =
-                    static_cast<uint8_t>(glyph[static_cast<size_t>(y * font_.width_bytes + x / 8)]);
+                    static_cast<uint8_t>(glyph[static_cast<size_t>(y * font_.row_bytes + x / 8)]);
                 ASSERT_EQ(picture.at(n * cellWidth + x, y), static_cast<uint32_t>(byte >> (7 - x % 8) & 1))
                     << "cell " << n << " (" << x << ", " << y << ")";
             }

@@ -16,21 +16,24 @@
 #include "cli/walk/find_in_pieces.h"
 #include "cli/walk/scan_in_pieces.h"
 #include "tests/cli/cli_fixture.h"
-#include "tests/cli/console_font.h"
+#include "tests/support/package_files.h"
 
 namespace {
 
 constexpr uint64_t GIB = uint64_t{1} << 30;
 
+// A console font of console-setup-linux.
+PsfFont consoleFont(const std::string& name) { return read_psf(std::string(CONSOLE_FONT_DIR) + name); }
+
 // Machine code with console fonts between its parts: real pictures among real code.
 std::vector<uint8_t> mixedRealData() {
     std::vector<uint8_t> data = realBytes(200000);
     for (const char* name : {"Lat15-Fixed16.psf.gz", "Lat15-Terminus32x16.psf.gz"}) {
-        const ConsoleFont font = loadConsoleFont(name);
-        const size_t glyphs = static_cast<size_t>(font.width_bytes) * font.height * 256;
-        if (font.ok())
-            data.insert(data.end(), font.file.begin() + font.glyphs_at,
-                        font.file.begin() + font.glyphs_at + glyphs);
+        const PsfFont font = consoleFont(name);
+        if (font.ok()) {
+            const std::vector<uint8_t> glyphs = font.glyph_run(0, 256);
+            data.insert(data.end(), glyphs.begin(), glyphs.end());
+        }
         const std::vector<uint8_t> code = realBytes(150000, 300000 + data.size());
         data.insert(data.end(), code.begin(), code.end());
     }
@@ -97,7 +100,7 @@ TEST_F(Finding, ScanInPiecesGivesTheRegionsOfOneCall) {
 
 TEST_F(Finding, FindInPiecesGivesTheHitsOfOneCallUpToTheLimit) {
     // The upper half of a glyph of the 8 x 16 font, searched with one wrong pixel allowed.
-    const ConsoleFont font = loadConsoleFont("Lat15-Fixed16.psf.gz");
+    const PsfFont font = consoleFont("Lat15-Fixed16.psf.gz");
     ASSERT_TRUE(font.ok());
     Pattern pattern{8, 6, {}};
     for (int y = 0; y < 6; ++y) {
@@ -193,7 +196,7 @@ TEST_F(Finding, CommandsPrintWhatTheAnalysisFinds) {
 
     // find: the same pattern typed as rows and drawn as a PBM file: the lower half of the
     // console font's A, which its accented As share.
-    const ConsoleFont font = loadConsoleFont("Lat15-Fixed16.psf.gz");
+    const PsfFont font = consoleFont("Lat15-Fixed16.psf.gz");
     ASSERT_TRUE(font.ok());
     std::string rows;
     std::string pbm = "P1\n# the lower half of an A\n8 5\n";
@@ -310,9 +313,9 @@ TEST_F(Finding, CtrlCStopsAScanAndPrintsWhatItFound) {
 TEST_F(Finding, EightGibibyteSparseFileScannedPastFourGibibytes) {
     // A font at 5 GiB + 100 in an otherwise empty 8 GiB file: found at its offset, while the
     // scan's memory stays far below the file's size.
-    const ConsoleFont font = loadConsoleFont("Lat15-Fixed16.psf.gz");
+    const PsfFont font = consoleFont("Lat15-Fixed16.psf.gz");
     ASSERT_TRUE(font.ok());
-    const std::string glyphs = font.file.substr(font.glyphs_at, 16 * 256);
+    const std::vector<uint8_t> glyphs = font.glyph_run(0, 256);
     const uint64_t at = 5 * GIB + 100;
     const std::string big = path("big.bin");
     const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

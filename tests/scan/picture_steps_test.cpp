@@ -82,7 +82,7 @@ TEST(SuggestedWidthsTest, RealFontsInCodeGetTheirWidthFirst) {
 }
 
 TEST(SuggestedWidthsTest, FirmwareFontAndTheLimits) {
-    const std::vector<uint8_t> bios = embedded::file_bytes(embedded::VGA_BIOS);
+    const std::vector<uint8_t> bios = read_bytes(embedded::VGA_BIOS).value_or(std::vector<uint8_t>{});
     ASSERT_FALSE(bios.empty()) << embedded::VGA_BIOS << " comes with the seabios package";
     // The 8 x 16 font's "A": its glyph number times 16 before it lies the font's start.
     const uint8_t letter_a[] = {0x00, 0x00, 0x10, 0x38, 0x6C, 0xC6, 0xC6, 0xFE,
