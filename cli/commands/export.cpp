@@ -54,6 +54,9 @@ int export_cells(const ExportArgs& args) {
     }
     const std::optional<CellRun> cells =
         read_cells(file.bytes(), args.offset, args.width, args.height, args.count, args.transforms);
+    if (file.lost_bytes()) {
+        return report(EXIT_FILE_PROBLEM, file.lost_bytes_error());
+    }
     if (!cells) {
         const uint64_t need = uint64_t{static_cast<uint32_t>(args.width)} *
                               static_cast<uint32_t>(args.height) * static_cast<uint32_t>(args.count);

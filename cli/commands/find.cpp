@@ -34,6 +34,7 @@ int find(const FindArgs& args) {
         MappedFile drawn;
         if (!drawn.open(args.pattern_file)) return report(EXIT_FILE_PROBLEM, drawn.error());
         pattern = parse_pattern_pbm(drawn.bytes(), &why);
+        if (drawn.lost_bytes()) return report(EXIT_FILE_PROBLEM, drawn.lost_bytes_error());
         if (!pattern)
             return report(EXIT_FILE_PROBLEM, "cannot read the pattern " + args.pattern_file + ": " + why);
     }
@@ -68,8 +69,9 @@ int find(const FindArgs& args) {
         session.out().line("# stopped at " + std::to_string(args.max_hits) +
                            " hits (--max-hits); there may be more");
     }
-    return session.finish(walk, "# interrupted after " + std::to_string(walk.reached) +
-                                    " bytes: hits further on were not looked for");
+    return session.finish(file, part, walk,
+                          "# interrupted after " + std::to_string(walk.reached) +
+                              " bytes: hits further on were not looked for");
 }
 
 }  // namespace

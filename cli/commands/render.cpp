@@ -41,6 +41,9 @@ int render(RenderArgs& args) {
     if (!draw_view(image.number(), file.bytes(), args.view)) {
         return report(EXIT_FILE_PROBLEM, "not enough memory for a picture of this size");
     }
+    if (file.lost_bytes()) {
+        return report(EXIT_FILE_PROBLEM, file.lost_bytes_error());
+    }
     const std::vector<uint8_t> bytes = encode_picture(*image.surface(), *format, COLOUR_SET_BIT);
     if (bytes.empty()) {
         return report(EXIT_FILE_PROBLEM, "cannot encode the picture for " + args.output);

@@ -42,8 +42,9 @@ int scan(const ScanArgs& args) {
     const WalkResult walk = scan_in_pieces(
         file, options, SCAN_THREADS,
         [&](const PictureRegion& region) { session.out().line(regionLine(region)); }, session.control());
-    return session.finish(walk, "# interrupted after about " + std::to_string(walk.reached) +
-                                    " bytes: regions further on were not looked for");
+    return session.finish(file, part, walk,
+                          "# interrupted after about " + std::to_string(walk.reached) +
+                              " bytes: regions further on were not looked for");
 }
 
 }  // namespace

@@ -79,6 +79,9 @@ int sheet(const SheetArgs& args) {
         }
         endDrawing();
     }
+    if (file.lost_bytes()) {
+        return report(EXIT_FILE_PROBLEM, file.lost_bytes_error());
+    }
 
     const std::vector<uint8_t> bytes = encode_picture(*sheet.surface(), *format, COLOUR_SET_BIT);
     if (bytes.empty()) {

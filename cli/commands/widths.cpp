@@ -27,6 +27,9 @@ int widths(const WidthsArgs& args) {
     TextOut out;
     const std::vector<WidthCandidate> candidates =
         width_candidates(file.bytes(), args.offset, args.length, args.max_width);
+    if (file.lost_bytes()) {
+        return report(EXIT_FILE_PROBLEM, file.lost_bytes_error());
+    }
     if (candidates.empty()) {
         out.line("# no bytes at offset " + std::to_string(args.offset) + " (" + args.input + " has " +
                  std::to_string(file.size()) + ")");

@@ -32,6 +32,7 @@ uint64_t pageSize() {
 }  // namespace
 
 MappedFile::~MappedFile() {
+    guard_.release();
     if (data_ != nullptr) {
         ::munmap(const_cast<uint8_t*>(data_), static_cast<size_t>(size_));
     }
@@ -72,9 +73,18 @@ bool MappedFile::open(const std::string& path) {
     if (mapping == MAP_FAILED) {
         return fail(std::strerror(errno));
     }
+    if (!guard_.watch(mapping, static_cast<size_t>(size))) {
+        ::munmap(mapping, static_cast<size_t>(size));
+        return fail("too many inputs open at once");
+    }
     data_ = static_cast<const uint8_t*>(mapping);
     size_ = size;
+    path_ = path;
     return true;
+}
+
+std::string MappedFile::lost_bytes_error() const {
+    return "cannot read " + path_ + ": the file became shorter (or unreadable) while it was read";
 }
 
 void MappedFile::expectSequentialReads() const {

@@ -19,7 +19,11 @@ WalkResult find_in_pieces(const MappedFile& file, const Pattern& pattern, const 
         part.begin = from;
         part.end = to;
         part.max_hits = options.max_hits - found;
-        for (const PatternHit& hit : find_pattern(file.bytes(), pattern, part)) {
+        const std::vector<PatternHit> hits = find_pattern(file.bytes(), pattern, part);
+        // Hits from a piece whose bytes were lost meanwhile may be hits in zeros: dropped.
+        walk.lost_bytes = file.lost_bytes();
+        if (walk.lost_bytes) return false;
+        for (const PatternHit& hit : hits) {
             emit(hit);
             ++found;
         }

@@ -1,6 +1,8 @@
 #include "cli/walk/scan_in_pieces.h"
 
 #include <algorithm>
+#include <span>
+#include <vector>
 
 #include "analysis/scan_job.h"
 
@@ -18,8 +20,17 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
     WalkResult walk;
     // A region reaching a piece's end is held back until the next piece says where it ends.
     std::vector<PictureRegion> held;
-    auto judged_emit = [&](const PictureRegion& region) {
-        if (!options.judge_whole_regions || region_looks_drawn(file.bytes(), region)) emit(region);
+    // Judges the finished regions, then hands them out unless the file lost bytes meanwhile: what
+    // was computed from its zeros is dropped with the regions still held.
+    auto judge_and_emit = [&](std::span<const PictureRegion> finished) {
+        std::vector<PictureRegion> kept;
+        for (const PictureRegion& region : finished)
+            if (!options.judge_whole_regions || region_looks_drawn(file.bytes(), region))
+                kept.push_back(region);
+        walk.lost_bytes = file.lost_bytes();
+        if (walk.lost_bytes) return false;
+        for (const PictureRegion& region : kept) emit(region);
+        return true;
     };
     walk_pieces(file, begin, end, control.piece, [&](uint64_t from, uint64_t to) {
         ScanOptions part = options;
@@ -36,11 +47,14 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
         held.insert(held.end(), result.regions.begin(), result.regions.end());
         held = merge_regions(std::move(held));
         const size_t open = !result.cancelled && !held.empty() && held.back().end == to ? 1 : 0;
-        for (size_t i = 0; i + open < held.size(); ++i) judged_emit(held[i]);
+        if (!judge_and_emit(std::span(held).first(held.size() - open))) {
+            walk.reached = (held.empty() ? from : std::min(from, held.front().start)) - begin;
+            return false;
+        }
         held.erase(held.begin(), held.end() - static_cast<std::ptrdiff_t>(open));
         walk.cancelled = result.cancelled;
         return !result.cancelled;
     });
-    for (const PictureRegion& region : held) judged_emit(region);
+    if (!walk.lost_bytes && !judge_and_emit(held) && !held.empty()) walk.reached = held.front().start - begin;
     return walk;
 }

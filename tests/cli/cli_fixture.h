@@ -1,6 +1,8 @@
 #pragma once
 // A scratch folder and input files made from real data of this machine.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +30,18 @@ protected:
         const std::string at = path(name);
         writeFile(at, std::string(bytes.begin(), bytes.end()));
         return at;
+    }
+    // A file of `size` bytes of holes with `bytes` written at `at`; false where the file system
+    // cannot hold such a file.
+    bool writeSparse(const std::string& name, uint64_t size, uint64_t at = 0,
+                     const std::vector<uint8_t>& bytes = {}) {
+        const int fd = ::open(path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) return false;
+        const bool ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+                        ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(at)) ==
+                            static_cast<ssize_t>(bytes.size());
+        ::close(fd);
+        return ok;
     }
     // The names in the scratch folder, to find temporary files left behind.
     std::vector<std::string> entries() const {

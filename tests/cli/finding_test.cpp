@@ -62,6 +62,31 @@ protected:
         input_ = writeInput("mixed.bin", data_);
         ASSERT_TRUE(file_.open(input_)) << file_.error();
     }
+    // Starts `scan INPUT --progress` with its output in out.txt and err.txt, and returns its
+    // process once the progress bar shows more than `done` bytes; -1 when it does not within a
+    // minute.
+    pid_t startScan(const std::string& input, uint64_t done) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(::open(path("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+            ::dup2(::open(path("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+            ::execl(PIXELSIEVE_CLI, PIXELSIEVE_CLI, "scan", input.c_str(), "--progress",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 600 && child > 0; ++i) {
+            // The bar's last state: "\r[###...]  1.5%  62.0 MiB of 4096.0 MiB".
+            const std::string err = contentsOf(path("err.txt"));
+            const size_t mib = err.rfind(" MiB of ");
+            const size_t from = mib == std::string::npos ? mib : err.rfind(' ', mib - 1);
+            if (from != std::string::npos && std::stod(err.substr(from, mib - from)) * (1 << 20) > done)
+                return child;
+            ::usleep(100 * 1000);
+        }
+        if (child > 0) ::kill(child, SIGKILL);
+        return -1;
+    }
+
     std::vector<uint8_t> data_;
     std::string input_;
     MappedFile file_;
@@ -130,13 +155,9 @@ TEST_F(Finding, FindInPiecesGivesTheHitsOfOneCallUpToTheLimit) {
 TEST_F(Finding, TheWalkGivesBackThePagesItHasPassed) {
     // 256 MiB of holes: every page is touched, but the mapping never holds more than a piece
     // and what is kept behind it.
-    const std::string sparse = path("holes.bin");
-    const int fd = ::open(sparse.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, 256 << 20), 0);
-    ::close(fd);
+    ASSERT_TRUE(writeSparse("holes.bin", 256 << 20));
     MappedFile holes;
-    ASSERT_TRUE(holes.open(sparse));
+    ASSERT_TRUE(holes.open(path("holes.bin")));
     const auto* base = holes.bytes().data();
     // Resident kibibytes of this mapping, from the kernel's account of the process's memory.
     auto residentKib = [&] {
@@ -276,38 +297,46 @@ TEST_F(Finding, BadArgumentsAndUnreadableFiles) {
 TEST_F(Finding, CtrlCStopsAScanAndPrintsWhatItFound) {
     // A gibibyte of holes keeps the scan busy for a while; it is interrupted once its progress
     // bar shows that it runs.
-    const std::string holes = path("holes.bin");
-    const int fd = ::open(holes.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(GIB)), 0);
-    ::close(fd);
-    const std::string out = path("out.txt");
-    const std::string err = path("err.txt");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(o, STDOUT_FILENO);
-        ::dup2(e, STDERR_FILENO);
-        ::execl(PIXELSIEVE_CLI, PIXELSIEVE_CLI, "scan", holes.c_str(), "--progress",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    bool running = false;
-    for (int i = 0; i < 600 && !running; ++i) {
-        running = contentsOf(err).find('%') != std::string::npos;
-        if (!running) ::usleep(100 * 1000);
-    }
-    ASSERT_TRUE(running) << "no progress within a minute";
+    ASSERT_TRUE(writeSparse("holes.bin", GIB));
+    const pid_t child = startScan(path("holes.bin"), 0);
+    ASSERT_GT(child, 0) << "no progress within a minute";
     ASSERT_EQ(::kill(child, SIGINT), 0);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of stopping the scan";
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    const std::vector<std::string> lines = linesOf(contentsOf(out));
+    const std::vector<std::string> lines = linesOf(contentsOf(path("out.txt")));
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(lines.back().starts_with("# interrupted after about ")) << lines.back();
+}
+
+TEST_F(Finding, AFileCutShortDuringAScanStopsWithOneMessageAfterWhatWasFound) {
+    // A font near the start of 8 GiB of holes, cut to 40 MiB by another process once the scan
+    // has passed its first piece: the font's regions, then one line naming the file, exit 1.
+    const std::vector<uint8_t> glyphs = consoleFont("Lat15-Fixed16.psf.gz").glyph_run(0, 256);
+    ASSERT_FALSE(glyphs.empty());
+    if (!writeSparse("big.bin", 8 * GIB, 1000, glyphs)) GTEST_SKIP() << "no 8 GiB sparse file here";
+    const pid_t child = startScan(path("big.bin"), WALK_PIECE + (8 << 20));
+    ASSERT_GT(child, 0) << "no progress within a minute";
+    ASSERT_EQ(::truncate(path("big.bin").c_str(), 40 << 20), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+
+    std::vector<uint8_t> start(1 << 20);
+    std::copy(glyphs.begin(), glyphs.end(), start.begin() + 1000);
+    std::vector<std::string> regions;
+    for (const PictureRegion& r : scan_regions(start, {})) regions.push_back(regionLine(r));
+    ASSERT_FALSE(regions.empty());
+    EXPECT_EQ(linesOf(contentsOf(path("out.txt"))), regions);
+    std::string err = contentsOf(path("err.txt"));
+    std::replace(err.begin(), err.end(), '\r', '\n');
+    std::vector<std::string> messages;
+    for (const std::string& line : linesOf(err))
+        if (line.starts_with("pixelsieve-cli: ")) messages.push_back(line);
+    ASSERT_EQ(messages.size(), 1u) << err;
+    EXPECT_NE(messages[0].find("cannot read " + path("big.bin") + ": "), std::string::npos) << messages[0];
 }
 
 TEST_F(Finding, EightGibibyteSparseFileScannedPastFourGibibytes) {
@@ -318,13 +347,7 @@ TEST_F(Finding, EightGibibyteSparseFileScannedPastFourGibibytes) {
     const std::vector<uint8_t> glyphs = font.glyph_run(0, 256);
     const uint64_t at = 5 * GIB + 100;
     const std::string big = path("big.bin");
-    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    const bool made = ::ftruncate(fd, static_cast<off_t>(8 * GIB)) == 0 &&
-                      ::pwrite(fd, glyphs.data(), glyphs.size(), static_cast<off_t>(at)) ==
-                          static_cast<ssize_t>(glyphs.size());
-    ::close(fd);
-    if (!made) GTEST_SKIP() << "no 8 GiB sparse file here";
+    if (!writeSparse("big.bin", 8 * GIB, at, glyphs)) GTEST_SKIP() << "no 8 GiB sparse file here";
     // The sanitizer build scans about 5 MiB a second, so the walk covers the font and two
     // piece boundaries rather than all 8 GiB; the release build's whole-file figure is in the
     // README.

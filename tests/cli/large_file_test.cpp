@@ -1,8 +1,5 @@
 // Files above 4 GiB: an 8 GiB sparse file, drawn at an offset past 4 GiB without being read
 // whole (the child's peak resident memory stays far below the file's size).
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/decoded_picture.h"
 
@@ -13,16 +10,9 @@ constexpr int64_t MEMORY_CEILING_KIB = 256 * 1024;  // 256 MiB, 1/32 of the file
 
 class LargeFile : public CliTest {
 protected:
-    // An 8 GiB file of holes with `bytes` written at `at`; false where the file system cannot
-    // hold such a file.
+    // An 8 GiB file of holes with `bytes` written at `at`.
     bool makeSparse(const std::string& name, uint64_t at, const std::vector<uint8_t>& bytes) {
-        const int fd = ::open(path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0) return false;
-        const bool ok = ::ftruncate(fd, static_cast<off_t>(8 * GIB)) == 0 &&
-                        ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(at)) ==
-                            static_cast<ssize_t>(bytes.size());
-        ::close(fd);
-        return ok;
+        return writeSparse(name, 8 * GIB, at, bytes);
     }
 };
 
