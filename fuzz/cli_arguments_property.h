@@ -1,7 +1,7 @@
 #pragma once
-// The command line's readers of typed numbers (offsets, sizes, width ranges, zooms, scores) against
-// models written from their contracts, on any text. A rejected text must come with a one-line
-// reason.
+// The command line's readers of typed numbers (offsets, view offsets, sizes, width ranges, zooms,
+// scores) against models written from their contracts, on any text. A rejected text must come
+// with a one-line reason.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -36,6 +36,17 @@ inline std::optional<uint64_t> offsetModel(const std::string& text) {
         if (value > UINT64_MAX) return std::nullopt;
     }
     return static_cast<uint64_t>(value);
+}
+
+// An offset, or "-" and one of 0 to 255 before the file.
+inline std::optional<ViewOffset> viewOffsetModel(const std::string& text) {
+    if (text.empty() || text[0] != '-') {
+        const auto offset = offsetModel(text);
+        return offset ? std::optional(ViewOffset{*offset, 0}) : std::nullopt;
+    }
+    const auto before = offsetModel(text.substr(1));
+    if (!before || *before > 255) return std::nullopt;
+    return ViewOffset{0, static_cast<int>(*before)};
 }
 
 inline bool allDecimal(const std::string& s) {
@@ -96,6 +107,9 @@ inline std::string check_cli_arguments(const uint8_t* data, size_t size) {
     CheckReport r;
     std::string error;
     compare(r, parse_offset(text, &error), offsetModel(text), error, "parse_offset(" + printable(text) + ")");
+    error.clear();
+    compare(r, parse_view_offset(text, &error), viewOffsetModel(text), error,
+            "parse_view_offset(" + printable(text) + ")");
     error.clear();
     compare(r, parse_picture_size(text, &error), sizeModel(text), error,
             "parse_picture_size(" + printable(text) + ")");

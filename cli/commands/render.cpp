@@ -64,8 +64,10 @@ Command add_render_command(CLI::App& program) {
         "Draw the view of FILE as the window shows it (600 x 512, or --size) into a PNG, BMP or PBM file");
     add_input_file(*c, args->input);
     add_row_width(*c, args->view.row_width);
-    add_offset(*c, "-d,--offset", args->view.offset,
-               "The file byte drawn first, at the top left (default 0)");
+    add_parsed(*c, "-d,--offset", args->view.offset,
+               "The file byte drawn first, at the top left (default 0); -1 to -255 start that many "
+               "positions before the file, drawn black as in the window",
+               "OFFSET", parse_view_offset);
     add_zoom(*c, args->view.zoom);
     c->add_flag("--multi", args->view.multi, "Further columns side by side, as far as the view reaches");
     add_transforms(*c, args->view.transforms);

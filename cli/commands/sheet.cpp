@@ -19,7 +19,7 @@ struct SheetArgs {
     std::string input;
     std::string output;
     WidthRange widths;
-    uint64_t offset = 0;
+    ViewOffset offset;
     int rows = 0;  // 0: as many as fill the view's height
     int zoom = 1;
     Transforms transforms;
@@ -106,8 +106,10 @@ Command add_sheet_command(CLI::App& program) {
     add_parsed(*c, "--widths", args->widths, "The row widths A-B (or one width A), 1 to 255", "A-B",
                parse_width_range)
         ->required();
-    add_offset(*c, "-d,--offset", args->offset, "The file byte at the top left of every strip (default 0)")
-        ->type_name("OFFSET");
+    add_parsed(*c, "-d,--offset", args->offset,
+               "The file byte at the top left of every strip (default 0); -1 to -255 start that many "
+               "positions before the file, drawn black as in the window",
+               "OFFSET", parse_view_offset);
     add_number(*c, "-r,--rows", args->rows, 1, MAX_PICTURE_SIDE,
                "Data rows per strip (default: as many as fill 512 pixels at the zoom)")
         ->type_name("N");

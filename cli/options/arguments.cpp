@@ -64,6 +64,24 @@ std::optional<uint64_t> parse_offset(std::string_view text, std::string* error) 
     return value;
 }
 
+std::optional<ViewOffset> parse_view_offset(std::string_view text, std::string* error) {
+    if (!text.starts_with('-')) {
+        const std::optional<uint64_t> offset = parse_offset(text, error);
+        return offset ? std::optional(ViewOffset{*offset, 0}) : std::nullopt;
+    }
+    const std::optional<uint64_t> before = parse_offset(text.substr(1));
+    if (!before) {
+        say(error, quoted(text) + " is not a number (decimal, 0x or $ hexadecimal)");
+        return std::nullopt;
+    }
+    if (*before > MAX_BYTES_BEFORE_FILE) {
+        say(error, quoted(text) + " starts more than " + std::to_string(MAX_BYTES_BEFORE_FILE) +
+                       " bytes before the file");
+        return std::nullopt;
+    }
+    return ViewOffset{0, static_cast<int>(*before)};
+}
+
 std::optional<int64_t> parse_number_in(std::string_view text, int64_t low, int64_t high, std::string* error) {
     const std::optional<uint64_t> value = parse_offset(text, error);
     if (!value) {

@@ -14,6 +14,23 @@
 // and the value must fit in 64 bits.
 [[nodiscard]] std::optional<uint64_t> parse_offset(std::string_view text, std::string* error = nullptr);
 
+// Where a view starts: `in_file` bytes into the file, or, when `before_file` is above 0, that
+// many positions before its first byte, which are drawn black as the window draws a negative
+// fine offset at row 0 (`in_file` is then 0).
+struct ViewOffset {
+    uint64_t in_file = 0;
+    int before_file = 0;
+    bool operator==(const ViewOffset&) const = default;
+};
+
+// The window's fine offset reaches -W before the file, and W is at most 255.
+constexpr int MAX_BYTES_BEFORE_FILE = MAX_ROW_WIDTH;
+
+// An offset as parse_offset reads it, or "-" followed by one from 1 to MAX_BYTES_BEFORE_FILE
+// ("-5", "-0x10"; "-0" is 0).
+[[nodiscard]] std::optional<ViewOffset> parse_view_offset(std::string_view text,
+                                                          std::string* error = nullptr);
+
 // A whole number written as parse_offset reads it, inside [low, high].
 [[nodiscard]] std::optional<int64_t> parse_number_in(std::string_view text, int64_t low, int64_t high,
                                                      std::string* error = nullptr);

@@ -16,11 +16,12 @@ static_assert((int64_t{MAX_PICTURE_SIDE} / 8 + MAX_ROW_WIDTH_ARGUMENT) * MAX_PIC
 
 SpriteLayoutInput layout_window(std::span<const uint8_t> file, const ViewRequest& request) {
     SpriteLayoutInput in;
-    if (request.offset < file.size()) {
-        in.data = file.data() + request.offset;
-        in.len = static_cast<int32_t>(std::min<uint64_t>(file.size() - request.offset, INT32_MAX));
+    const uint64_t first = request.offset.in_file;
+    if (first < file.size()) {
+        in.data = file.data() + first;
+        in.len = static_cast<int32_t>(std::min<uint64_t>(file.size() - first, INT32_MAX));
     }
-    in.display_offset = 0;
+    in.display_offset = -request.offset.before_file;
     in.row_width = request.row_width;
     in.zoom = request.zoom;
     in.inverse = request.transforms.inverse;

@@ -9,9 +9,9 @@
 #include "view/layout/sprite_layout.h"
 
 struct ViewRequest {
-    uint64_t offset = 0;  // the file byte drawn first, at the top left
-    int row_width = 1;    // bytes per row, 1 to 255
-    int zoom = 1;         // 1, 2, 4 or 8
+    ViewOffset offset;  // the position drawn first, at the top left
+    int row_width = 1;  // bytes per row, 1 to 255
+    int zoom = 1;       // 1, 2, 4 or 8
     bool multi = false;
     Transforms transforms;
     bool grid = false;
@@ -23,7 +23,8 @@ struct ViewRequest {
 // many as the layout's 32-bit count holds, drawn from their first. The layout reads far fewer
 // bytes than that limit, so the window shows exactly what the whole file would, past-the-end
 // blue included, however large the file and the offset. An offset at or past the end gives an
-// empty window (every position blue).
+// empty window (every position blue). An offset before the file gives the window from the
+// file's first byte, drawn from that many positions before it, as the window's layout draws them.
 [[nodiscard]] SpriteLayoutInput layout_window(std::span<const uint8_t> file, const ViewRequest& request);
 
 // Makes image `number` request.width x request.height and draws the view into it: the layout,

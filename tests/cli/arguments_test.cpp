@@ -35,6 +35,20 @@ TEST(Arguments, OffsetsInDecimalAndBothHexadecimalForms) {
     }
 }
 
+TEST(Arguments, ViewOffsetsReachUpTo255BytesBeforeTheFile) {
+    const std::pair<const char*, ViewOffset> good[] = {
+        {"7", {7, 0}},     {"$FFFFFFFFFFFFFFFF", {UINT64_MAX, 0}},
+        {"-5", {0, 5}},    {"-0xFF", {0, 255}},
+        {"-$10", {0, 16}}, {"-0", {0, 0}},
+    };
+    for (const auto& [text, value] : good) EXPECT_EQ(parse_view_offset(text), value) << text;
+    for (const char* bad : {"-256", "-0x100", "-", "--5", "- 5", "-+5", "+5", "-18446744073709551616"}) {
+        std::string error;
+        EXPECT_FALSE(parse_view_offset(bad, &error)) << bad;
+        EXPECT_NE(error.find(std::string("\"") + bad + "\""), std::string::npos) << error;
+    }
+}
+
 TEST(Arguments, BoundedNumbersSizesRangesAndZooms) {
     EXPECT_EQ(parse_number_in("$FF", 1, 255), 255);
     EXPECT_FALSE(parse_number_in("256", 1, 255));

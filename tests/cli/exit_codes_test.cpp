@@ -22,7 +22,9 @@ TEST_F(ExitCodes, BadArgumentsGiveTwoAndOneLine) {
         {"render", input_, "--width", "256", "-o", out},
         {"render", input_, "--width", "12z", "-o", out},
         {"render", input_, "--offset", "0x", "-o", out},
-        {"render", input_, "--offset", "-5", "-o", out},
+        {"render", input_, "--offset", "-256", "-o", out},
+        {"sheet", input_, "--widths", "1-2", "--offset", "-0x100", "-o", out},
+        {"export", input_, "--offset", "-1", "--width", "1", "--height", "8", "--format", "c"},
         {"render", input_, "--offset", "18446744073709551616", "-o", out},
         {"render", input_, "--zoom", "3", "-o", out},
         {"render", input_, "-o", path("out.gif")},
@@ -62,6 +64,9 @@ TEST_F(ExitCodes, MessagesSayWhatIsWrong) {
     EXPECT_NE(runCli({"render", input_, "--offset", "12q", "-o", out})
                   .err.find("--offset: \"12q\" is not a number"),
               std::string::npos);
+    EXPECT_NE(runCli({"widths", input_, "--offset", "-5"}).err.find("--offset: \"-5\" is not a number"),
+              std::string::npos)
+        << "only render and sheet start before the file";
     EXPECT_NE(runCli({"sheet", input_, "--widths", "3-400", "-o", out}).err.find("--widths"),
               std::string::npos);
 }

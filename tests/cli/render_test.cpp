@@ -33,6 +33,8 @@ const RenderCase RENDER_CASES[] = {
     {"end_inside_zoom8", 3000, {.row_width = 13, .zoom = 8, .multi = true}},
     {"end_inside_zoom2_lone_column", 900, {.row_width = 5, .zoom = 2}},
     {"offset_past_the_end", 5000, {.display_offset = 6000, .row_width = 4, .multi = true}},
+    // Positions before the file's first byte stay black, inverse or not.
+    {"offset_before_the_file", 60000, {.display_offset = -5, .row_width = 3, .multi = true, .inverse = true}},
     {"empty_file", 0, {.row_width = 4, .multi = true}},
     // Other sizes: columns as tall as the picture, as many as its width takes.
     {"size_1200x1000_multi",
