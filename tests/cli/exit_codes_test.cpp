@@ -24,7 +24,6 @@ TEST_F(ExitCodes, BadArgumentsGiveTwoAndOneLine) {
         {"render", input_, "--offset", "0x", "-o", out},
         {"render", input_, "--offset", "-256", "-o", out},
         {"sheet", input_, "--widths", "1-2", "--offset", "-0x100", "-o", out},
-        {"export", input_, "--offset", "-1", "--width", "1", "--height", "8", "--format", "c"},
         {"render", input_, "--offset", "18446744073709551616", "-o", out},
         {"render", input_, "--zoom", "3", "-o", out},
         {"render", input_, "-o", path("out.gif")},
