@@ -69,7 +69,7 @@ int find(const FindArgs& args) {
         session.out().line("# stopped at " + std::to_string(args.max_hits) +
                            " hits (--max-hits); there may be more");
     }
-    return session.finish(file, part, walk,
+    return session.finish(file, walk,
                           "# interrupted after " + std::to_string(walk.reached) +
                               " bytes: hits further on were not looked for");
 }

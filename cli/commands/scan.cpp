@@ -42,7 +42,7 @@ int scan(const ScanArgs& args) {
     const WalkResult walk = scan_in_pieces(
         file, options, SCAN_THREADS,
         [&](const PictureRegion& region) { session.out().line(regionLine(region)); }, session.control());
-    return session.finish(file, part, walk,
+    return session.finish(file, walk,
                           "# interrupted after about " + std::to_string(walk.reached) +
                               " bytes: regions further on were not looked for");
 }

@@ -14,14 +14,12 @@ LongRun::LongRun(bool progress) : bar_(progress) {
     control_.cancel = &interruption_.flag();
 }
 
-int LongRun::finish(const MappedFile& file, const FilePart& part, const WalkResult& walk,
-                    const std::string& interrupted_note) {
+int LongRun::finish(const MappedFile& file, const WalkResult& walk, const std::string& interrupted_note) {
     bar_.finish();
     if (walk.lost_bytes) {
         static_cast<void>(out_.finish());  // what was found goes out before the message
-        return report(EXIT_FILE_PROBLEM, file.lost_bytes_error() +
-                                             "; the results printed are those before byte " +
-                                             std::to_string(part.begin + walk.reached));
+        return report(EXIT_FILE_PROBLEM,
+                      file.lost_bytes_error() + "; the results above were found before that");
     }
     if (walk.cancelled) {
         out_.line(interrupted_note);

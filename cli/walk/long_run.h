@@ -26,11 +26,11 @@ public:
     [[nodiscard]] TextOut& out() { return out_; }
     // Ends the progress bar's line (before lines that follow the results).
     void end_progress() { bar_.finish(); }
-    // The exit code of the walk over `part` of `file`: interrupted, the note `interrupted_note`
-    // ends the output; stopped because the file lost bytes, what was found is flushed and the
-    // file's message follows on standard error (exit code 1); otherwise the output must have
-    // reached standard output whole.
-    [[nodiscard]] int finish(const MappedFile& file, const FilePart& part, const WalkResult& walk,
+    // The exit code of the walk over `file`: interrupted, the note `interrupted_note` ends the
+    // output; stopped because the file lost bytes, what was found is flushed and the file's
+    // message follows on standard error (exit code 1); otherwise the output must have reached
+    // standard output whole.
+    [[nodiscard]] int finish(const MappedFile& file, const WalkResult& walk,
                              const std::string& interrupted_note);
 
 private:

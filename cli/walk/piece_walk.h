@@ -25,7 +25,7 @@ struct WalkResult {
     // The file lost bytes during the walk (MappedFile::lost_bytes): the results handed out are
     // those of the pieces before, and the walk stopped.
     bool lost_bytes = false;
-    uint64_t reached = 0;  // bytes of the part looked at, about, when cancelled or stopped
+    uint64_t reached = 0;  // bytes of the part looked at, about, when cancelled
 };
 
 // Calls visit(piece_begin, piece_end) for the pieces of [begin, end) (clamped to the file) in

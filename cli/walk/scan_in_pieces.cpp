@@ -20,17 +20,17 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
     WalkResult walk;
     // A region reaching a piece's end is held back until the next piece says where it ends.
     std::vector<PictureRegion> held;
-    // Judges the finished regions, then hands them out unless the file lost bytes meanwhile: what
-    // was computed from its zeros is dropped with the regions still held.
-    auto judge_and_emit = [&](std::span<const PictureRegion> finished) {
-        std::vector<PictureRegion> kept;
+    // Judges the finished regions and hands them out, unless the file lost bytes meanwhile: then
+    // they (and the regions still held) may come from zeros and are dropped.
+    auto hand_out = [&](std::span<const PictureRegion> finished) {
+        std::vector<PictureRegion> judged;
         for (const PictureRegion& region : finished)
             if (!options.judge_whole_regions || region_looks_drawn(file.bytes(), region))
-                kept.push_back(region);
+                judged.push_back(region);
         walk.lost_bytes = file.lost_bytes();
-        if (walk.lost_bytes) return false;
-        for (const PictureRegion& region : kept) emit(region);
-        return true;
+        if (!walk.lost_bytes)
+            for (const PictureRegion& region : judged) emit(region);
+        return !walk.lost_bytes;
     };
     walk_pieces(file, begin, end, control.piece, [&](uint64_t from, uint64_t to) {
         ScanOptions part = options;
@@ -47,14 +47,11 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
         held.insert(held.end(), result.regions.begin(), result.regions.end());
         held = merge_regions(std::move(held));
         const size_t open = !result.cancelled && !held.empty() && held.back().end == to ? 1 : 0;
-        if (!judge_and_emit(std::span(held).first(held.size() - open))) {
-            walk.reached = (held.empty() ? from : std::min(from, held.front().start)) - begin;
-            return false;
-        }
+        if (!hand_out(std::span(held).first(held.size() - open))) return false;
         held.erase(held.begin(), held.end() - static_cast<std::ptrdiff_t>(open));
         walk.cancelled = result.cancelled;
         return !result.cancelled;
     });
-    if (!walk.lost_bytes && !judge_and_emit(held) && !held.empty()) walk.reached = held.front().start - begin;
+    if (!walk.lost_bytes) hand_out(held);
     return walk;
 }
