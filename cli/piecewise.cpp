@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "analysis/scan_job.h"
+#include "analysis/scan/region_stream.h"
+#include "analysis/scan/scan_job.h"
 
 namespace {
 
@@ -16,16 +17,12 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
     const uint64_t end = std::max(begin, std::min(options.end, file.size()));
     const std::atomic<bool>& cancel = control.cancel != nullptr ? *control.cancel : NEVER;
     WalkResult walk;
-    // A region reaching a piece's end is held back until the next piece says where it ends.
-    std::vector<PictureRegion> held;
-    auto judged_emit = [&](const PictureRegion& region) {
-        if (!options.judge_whole_regions || region_looks_drawn(file.bytes(), region)) emit(region);
-    };
+    RegionStream stream(file.bytes(), options.judge_whole_regions);
     walk_pieces(file, begin, end, control.piece, [&](uint64_t from, uint64_t to) {
         ScanOptions part = options;
         part.begin = from;
         part.end = to;
-        part.judge_whole_regions = false;  // judged below, once joined across the pieces
+        part.judge_whole_regions = false;  // judged by the stream, once joined across the pieces
         const ScanJobResult result = run_scan_job(
             file.bytes(), part, threads,
             [&](uint64_t done, uint64_t) {
@@ -33,15 +30,11 @@ WalkResult scan_in_pieces(const MappedFile& file, const ScanOptions& options, in
                 if (control.progress) control.progress(walk.reached, end - begin);
             },
             cancel);
-        held.insert(held.end(), result.regions.begin(), result.regions.end());
-        held = merge_regions(std::move(held));
-        const size_t open = !result.cancelled && !held.empty() && held.back().end == to ? 1 : 0;
-        for (size_t i = 0; i + open < held.size(); ++i) judged_emit(held[i]);
-        held.erase(held.begin(), held.end() - static_cast<std::ptrdiff_t>(open));
+        for (const PictureRegion& region : stream.feed(result.regions, to)) emit(region);
         walk.cancelled = result.cancelled;
         return !result.cancelled;
     });
-    for (const PictureRegion& region : held) judged_emit(region);
+    for (const PictureRegion& region : stream.finish()) emit(region);
     return walk;
 }
 

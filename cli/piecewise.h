@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "analysis/find_pattern.h"
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "cli/file_walk.h"
 
 struct WalkControl {

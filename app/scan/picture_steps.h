@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 
 // The view puts byte `row * width + fine` at its top left.
 struct TopLeft {

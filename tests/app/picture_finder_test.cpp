@@ -10,7 +10,7 @@
 #include <QMenuBar>
 #include <QtTest/QTest>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "app/commands.h"
 #include "app/scan/picture_steps.h"
 #include "runtime/ui/keys.h"
