@@ -21,12 +21,12 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -61,10 +61,11 @@ QJsonArray entriesOf(const QWidget& level) {
 QJsonArray menus() {
     QJsonArray list;
     forEachMenu([&](int number, int window, bool bar, const QWidget& root) {
-        list.append(QJsonObject{{QStringLiteral("number"), number},
-                                {QStringLiteral("window"), window},
-                                {QStringLiteral("kind"), bar ? QStringLiteral("bar") : QStringLiteral("popup")},
-                                {QStringLiteral("entries"), entriesOf(root)}});
+        list.append(
+            QJsonObject{{QStringLiteral("number"), number},
+                        {QStringLiteral("window"), window},
+                        {QStringLiteral("kind"), bar ? QStringLiteral("bar") : QStringLiteral("popup")},
+                        {QStringLiteral("entries"), entriesOf(root)}});
     });
     return list;
 }
@@ -89,7 +90,8 @@ QJsonArray statusBars() {
     QJsonArray list;
     forEachStatusBar([&](int number, int window, int fields) {
         QJsonArray texts;
-        for (int field = 0; field < fields; ++field) texts.append(QString::fromStdString(statusText(number, field)));
+        for (int field = 0; field < fields; ++field)
+            texts.append(QString::fromStdString(statusText(number, field)));
         list.append(QJsonObject{{QStringLiteral("number"), number},
                                 {QStringLiteral("window"), window},
                                 {QStringLiteral("fields"), texts}});
