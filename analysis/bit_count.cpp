@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#include "common/instruction_sets.h"
+
+#if PIXELSIEVE_HAS_LEVELS
 #include <immintrin.h>
-#define PIXELSIEVE_HAVE_AVX512_KERNEL 1
 #endif
 
 namespace {
@@ -16,9 +17,9 @@ inline uint64_t load64(const uint8_t* p) {
     return v;
 }
 
-}  // namespace
-
-PIXELSIEVE_BIT_CLONES uint64_t count_bits(const uint8_t* bytes, size_t n) {
+// The bodies, compiled into one function per level below: __builtin_popcountll becomes the
+// processor's instruction where the level has it and a library call elsewhere.
+PIXELSIEVE_KERNEL_BODY uint64_t count_bits_body(const uint8_t* bytes, size_t n) {
     uint64_t total = 0;
     size_t i = 0;
     for (; i + 32 <= n; i += 32) {
@@ -32,7 +33,7 @@ PIXELSIEVE_BIT_CLONES uint64_t count_bits(const uint8_t* bytes, size_t n) {
     return total;
 }
 
-PIXELSIEVE_BIT_CLONES uint64_t count_differing_bits(const uint8_t* a, const uint8_t* b, size_t n) {
+PIXELSIEVE_KERNEL_BODY uint64_t count_differing_body(const uint8_t* a, const uint8_t* b, size_t n) {
     uint64_t total = 0;
     size_t i = 0;
     for (; i + 32 <= n; i += 32) {
@@ -47,13 +48,51 @@ PIXELSIEVE_BIT_CLONES uint64_t count_differing_bits(const uint8_t* a, const uint
     return total;
 }
 
-#ifdef PIXELSIEVE_HAVE_AVX512_KERNEL
-namespace {
+PIXELSIEVE_KERNEL_BODY void shifted_differences_body(const uint8_t* cell, size_t n, int max_width,
+                                                     const uint32_t* base, uint32_t* out) {
+    if (n == 64) {
+        uint64_t own[8];
+        for (int k = 0; k < 8; ++k) own[k] = load64(cell + 8 * k);
+        for (int w = 1; w <= max_width; ++w) {
+            const uint8_t* other = cell + w;
+            uint32_t d = 0;
+            const int words = w > SAMPLED_FROM_WIDTH ? 2 : 8;
+            for (int k = 0; k < words; ++k)
+                d += static_cast<uint32_t>(__builtin_popcountll(own[k] ^ load64(other + 8 * k)));
+            if (words == 2) d *= 4;
+            out[w - 1] = base[w - 1] + d;
+        }
+        return;
+    }
+    for (int w = 1; w <= max_width; ++w)
+        out[w - 1] = base[w - 1] + static_cast<uint32_t>(count_differing_body(cell, cell + w, n));
+}
 
-// Eight widths at a time: lane j of a vector compares with the bytes w0 + j further on. The eight
-// overlapping 8-byte loads for one word come from one 16-byte load, shuffled into the lanes.
-__attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differences_avx512(
-    const uint8_t* cell, int max_width, const uint32_t* base, uint32_t* out) {
+uint64_t count_bits_baseline(const uint8_t* bytes, size_t n) { return count_bits_body(bytes, n); }
+PIXELSIEVE_TARGET_POPCNT uint64_t count_bits_popcnt(const uint8_t* bytes, size_t n) {
+    return count_bits_body(bytes, n);
+}
+uint64_t count_differing_baseline(const uint8_t* a, const uint8_t* b, size_t n) {
+    return count_differing_body(a, b, n);
+}
+PIXELSIEVE_TARGET_POPCNT uint64_t count_differing_popcnt(const uint8_t* a, const uint8_t* b, size_t n) {
+    return count_differing_body(a, b, n);
+}
+void shifted_differences_baseline(const uint8_t* cell, size_t n, int max_width, const uint32_t* base,
+                                  uint32_t* out) {
+    shifted_differences_body(cell, n, max_width, base, out);
+}
+PIXELSIEVE_TARGET_POPCNT void shifted_differences_popcnt(const uint8_t* cell, size_t n, int max_width,
+                                                         const uint32_t* base, uint32_t* out) {
+    shifted_differences_body(cell, n, max_width, base, out);
+}
+
+#if PIXELSIEVE_HAS_LEVELS
+// A whole cell, eight widths at a time: lane j of a vector compares with the bytes w0 + j further
+// on. The eight overlapping 8-byte loads for one word come from one 16-byte load, shuffled into
+// the lanes.
+PIXELSIEVE_TARGET_AVX512 void shifted_differences_avx512(const uint8_t* cell, int max_width,
+                                                         const uint32_t* base, uint32_t* out) {
     alignas(64) static const uint8_t LANE_BYTES[64] = {
         // Qword q takes bytes q..q+7 of the 16 loaded (each 128-bit lane holds all 16).
         0, 1,  2,  3,  4, 5, 6, 7, 1,  2,  3,  4,  5, 6, 7, 8,  2,  3,  4,  5, 6, 7,
@@ -85,38 +124,32 @@ __attribute__((target("avx512f,avx512bw,avx512vpopcntdq"))) void shifted_differe
             out[w0 - 1 + j] = base[w0 - 1 + j] + static_cast<uint32_t>(lane_counts[j]);
     }
 }
-
-bool avx512_kernel_usable() {
-    static const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                               __builtin_cpu_supports("avx512vpopcntdq");
-    return usable;
-}
+#endif
 
 }  // namespace
-#endif
 
-PIXELSIEVE_BIT_CLONES void count_shifted_differences(const uint8_t* cell, size_t n, int max_width,
-                                                     const uint32_t* base, uint32_t* out) {
-#ifdef PIXELSIEVE_HAVE_AVX512_KERNEL
-    if (n == 64 && avx512_kernel_usable()) {
-        shifted_differences_avx512(cell, max_width, base, out);
-        return;
-    }
+uint64_t count_bits(const uint8_t* bytes, size_t n) {
+    return active_instruction_set() == InstructionSet::Baseline ? count_bits_baseline(bytes, n)
+                                                                : count_bits_popcnt(bytes, n);
+}
+
+uint64_t count_differing_bits(const uint8_t* a, const uint8_t* b, size_t n) {
+    return active_instruction_set() == InstructionSet::Baseline ? count_differing_baseline(a, b, n)
+                                                                : count_differing_popcnt(a, b, n);
+}
+
+void count_shifted_differences(const uint8_t* cell, size_t n, int max_width, const uint32_t* base,
+                               uint32_t* out) {
+    switch (active_instruction_set()) {
+        case InstructionSet::Avx512:
+#if PIXELSIEVE_HAS_LEVELS
+            if (n == 64) return shifted_differences_avx512(cell, max_width, base, out);
 #endif
-    if (n == 64) {
-        uint64_t own[8];
-        for (int k = 0; k < 8; ++k) own[k] = load64(cell + 8 * k);
-        for (int w = 1; w <= max_width; ++w) {
-            const uint8_t* other = cell + w;
-            uint32_t d = 0;
-            const int words = w > SAMPLED_FROM_WIDTH ? 2 : 8;
-            for (int k = 0; k < words; ++k)
-                d += static_cast<uint32_t>(__builtin_popcountll(own[k] ^ load64(other + 8 * k)));
-            if (words == 2) d *= 4;
-            out[w - 1] = base[w - 1] + d;
-        }
-        return;
+            [[fallthrough]];
+        case InstructionSet::Popcnt:
+            return shifted_differences_popcnt(cell, n, max_width, base, out);
+        case InstructionSet::Baseline:
+            break;
     }
-    for (int w = 1; w <= max_width; ++w)
-        out[w - 1] = base[w - 1] + static_cast<uint32_t>(count_differing_bits(cell, cell + w, n));
+    shifted_differences_baseline(cell, n, max_width, base, out);
 }

@@ -1,21 +1,8 @@
 #pragma once
-// Counting set bits and differing bits over byte runs, the inner loops of the analysis. The
-// bodies are compiled twice (with and without the processor's population-count instruction)
-// and the loader picks the one the machine supports.
+// Counting set bits and differing bits over byte runs, the inner loops of the analysis. Each is
+// built for every instruction set level (common/instruction_sets.h) and runs on the active one.
 #include <cstddef>
 #include <cstdint>
-
-// Compiles a hot function twice, with and without the population-count instruction; the loader
-// picks the one the processor supports. Not under a sanitizer: the loader runs the clones'
-// resolver before the sanitizer's runtime is up, and an instrumented resolver crashes there.
-// GCC only: clang (the fuzz build) refuses a function that is called in its own file before its
-// multiversioned definition, and does not announce its sanitizers through these macros.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
-    !defined(__SANITIZE_THREAD__)
-#define PIXELSIEVE_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
-#else
-#define PIXELSIEVE_BIT_CLONES
-#endif
 
 // Set bits in n bytes.
 [[nodiscard]] uint64_t count_bits(const uint8_t* bytes, size_t n);

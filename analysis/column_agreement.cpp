@@ -12,7 +12,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "analysis/bit_count.h"
+#include "analysis/kappa.h"
+#include "common/instruction_sets.h"
 
 namespace {
 
@@ -240,12 +241,22 @@ private:
 #endif
 
 // Differing bits row by row, for rows too wide for the vector counter.
-PIXELSIEVE_BIT_CLONES void count_differing_by_rows(const uint8_t* data, uint64_t w, uint64_t rows,
-                                                   uint64_t* differing) {
+PIXELSIEVE_KERNEL_BODY void count_differing_by_rows_body(const uint8_t* data, uint64_t w, uint64_t rows,
+                                                         uint64_t* differing) {
     for (uint64_t r = 0; r + 1 < rows; ++r)
         for (uint64_t j = 0; j < w; ++j)
             differing[j] += static_cast<uint64_t>(
                 __builtin_popcount(static_cast<unsigned>(data[r * w + j] ^ data[(r + 1) * w + j])));
+}
+PIXELSIEVE_TARGET_POPCNT void count_differing_by_rows_popcnt(const uint8_t* data, uint64_t w, uint64_t rows,
+                                                             uint64_t* differing) {
+    count_differing_by_rows_body(data, w, rows, differing);
+}
+void count_differing_by_rows(const uint8_t* data, uint64_t w, uint64_t rows, uint64_t* differing) {
+    if (active_instruction_set() == InstructionSet::Baseline)
+        count_differing_by_rows_body(data, w, rows, differing);
+    else
+        count_differing_by_rows_popcnt(data, w, rows, differing);
 }
 
 void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnCounts& out) {
@@ -267,34 +278,12 @@ void count_columns(const uint8_t* data, uint64_t w, uint64_t rows, const ColumnC
     count_differing_by_rows(data, w, rows, out.differing);
 }
 
-}  // namespace
-
-double column_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
-    return column_agreement_detail(bytes, begin, length, width).score;
-}
-
-ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
-                                        int width) {
-    if (width < 1 || begin >= bytes.size()) return {};
-    length = std::min<uint64_t>(length, bytes.size() - begin);
-    const uint64_t w = static_cast<uint64_t>(width);
-    const uint64_t rows = length / w;
-    if (rows < 2) return {};
-    const uint8_t* data = bytes.data() + begin;
-
-    std::array<uint64_t, 9 * STACK_WIDTH> stack_counts;
-    std::vector<uint64_t> heap_counts;
-    uint64_t* counts = stack_counts.data();
-    if (w > STACK_WIDTH) {
-        heap_counts.resize(9 * w);
-        counts = heap_counts.data();
-    }
-    std::fill(counts, counts + 9 * w, 0);
-    const ColumnCounts column_counts{counts, counts + 8 * w};
-    count_columns(data, w, rows, column_counts);
-    const uint64_t* ones = column_counts.ones;
-    const uint64_t* column_differing = column_counts.differing;
-
+// The agreement from the counts of a part of `rows` rows of `w` bytes, whose first and last rows
+// are given (their bits leave the upper and the lower members of the pairs).
+ColumnAgreement score_columns(const ColumnCounts& counts, const uint8_t* first_row, const uint8_t* last_row,
+                              uint64_t w, uint64_t rows) {
+    const uint64_t* ones = counts.ones;
+    const uint64_t* column_differing = counts.differing;
     const uint64_t pair_rows = rows - 1;
     const double m = static_cast<double>(pair_rows);
     // Every quotient below is (a count of at most `rows`) / m, and every expected agreement of a
@@ -320,8 +309,6 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
                 if (i >= (edges >> 1) && i >= (edges & 1))
                     by_chance[4 * i + edges] = looked_up(i, edges >> 1, edges & 1);
 
-    const uint8_t* first_row = data;
-    const uint8_t* last_row = data + (rows - 1) * w;
     double pairs_all = 0, agreeing_all = 0, expected_all = 0;
     double weakest = 1;
     bool any_column = false;
@@ -341,7 +328,7 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
             agreeing_all += agreeing;
             expected_all += expected;
             if (static_cast<double>(ink) * 20 >= static_cast<double>(rows) && pairs - expected >= 1e-9) {
-                weakest = std::min(weakest, (agreeing - expected) / (pairs - expected));
+                weakest = std::min(weakest, kappa_of_sums(pairs, agreeing, expected));
                 any_column = true;
             }
         }
@@ -355,8 +342,31 @@ ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t
     else
         add_columns(divided);
     ColumnAgreement result;
-    if (pairs_all - expected_all >= 1e-9)
-        result.score = std::max(0.0, (agreeing_all - expected_all) / (pairs_all - expected_all));
+    result.score = std::max(0.0, kappa_of_sums(pairs_all, agreeing_all, expected_all));
     result.weakest_byte_column = any_column ? weakest : 0;
     return result;
+}
+
+}  // namespace
+
+ColumnAgreement column_agreement_detail(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
+                                        int width) {
+    if (width < 1 || begin >= bytes.size()) return {};
+    length = std::min<uint64_t>(length, bytes.size() - begin);
+    const uint64_t w = static_cast<uint64_t>(width);
+    const uint64_t rows = length / w;
+    if (rows < 2) return {};
+    const uint8_t* data = bytes.data() + begin;
+
+    std::array<uint64_t, 9 * STACK_WIDTH> stack_counts;
+    std::vector<uint64_t> heap_counts;
+    uint64_t* counts = stack_counts.data();
+    if (w > STACK_WIDTH) {
+        heap_counts.resize(9 * w);
+        counts = heap_counts.data();
+    }
+    std::fill(counts, counts + 9 * w, 0);
+    const ColumnCounts column_counts{counts, counts + 8 * w};
+    count_columns(data, w, rows, column_counts);
+    return score_columns(column_counts, data, data + (rows - 1) * w, w, rows);
 }

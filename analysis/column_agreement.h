@@ -11,15 +11,12 @@
 #include <cstdint>
 #include <span>
 
-// Over the whole rows of `width` bytes that fit in [begin, begin + length) (clamped to the span);
-// 0 with fewer than two rows or a width below 1.
-[[nodiscard]] double column_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
-                                      int width);
-
-// The same, with the weakest byte column's own score beside it: among the byte columns (bytes j,
-// j + width, j + 2*width, ...) with ink in at least one row of twenty, the lowest agreement. In a
-// picture every inked byte column shows the shapes; in a table of numbers the low-order bytes
-// vary at random beside the slowly changing high-order ones.
+// The score over the whole rows of `width` bytes that fit in [begin, begin + length) (clamped to
+// the span), 0 with fewer than two rows or a width below 1; beside it the weakest byte column's
+// own score: among the byte columns (bytes j, j + width, j + 2*width, ...) with ink in at least
+// one row of twenty, the lowest agreement. In a picture every inked byte column shows the shapes;
+// in a table of numbers the low-order bytes vary at random beside the slowly changing high-order
+// ones.
 struct ColumnAgreement {
     double score = 0;
     double weakest_byte_column = 0;

@@ -9,7 +9,7 @@
 #include <immintrin.h>
 #endif
 
-#include "analysis/bit_count.h"
+#include "common/instruction_sets.h"
 
 namespace {
 
@@ -89,8 +89,8 @@ struct PlaneBlock {
 
 // Adds the counts of every non-empty AND-combination of the planes over words [0, words) of the
 // block to n[1..31].
-PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_t words,
-                                                  std::array<uint64_t, SUBSETS>& n) {
+PIXELSIEVE_KERNEL_BODY void count_subsets_body(const PlaneBlock& block, size_t words,
+                                               std::array<uint64_t, SUBSETS>& n) {
     uint64_t sum[SUBSETS] = {};
     for (size_t i = 0; i < words; ++i) {
         uint64_t conj[SUBSETS];
@@ -106,11 +106,19 @@ PIXELSIEVE_BIT_CLONES void count_subsets_portable(const PlaneBlock& block, size_
     for (int s = 1; s < SUBSETS; ++s) n[static_cast<size_t>(s)] += sum[s];
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+void count_subsets_baseline(const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
+    count_subsets_body(block, words, n);
+}
+PIXELSIEVE_TARGET_POPCNT void count_subsets_popcnt(const PlaneBlock& block, size_t words,
+                                                   std::array<uint64_t, SUBSETS>& n) {
+    count_subsets_body(block, words, n);
+}
+
+#if PIXELSIEVE_HAS_LEVELS
 // Eight words per step, one vector population count per combination; the words from `words` up
 // to the next multiple of eight must be clear.
-__attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(
-    const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
+PIXELSIEVE_TARGET_AVX512 void count_subsets_avx512(const PlaneBlock& block, size_t words,
+                                                   std::array<uint64_t, SUBSETS>& n) {
     __m512i sum[SUBSETS];
     for (auto& v : sum) v = _mm512_setzero_si512();
     for (size_t i = 0; i < words; i += 8) {
@@ -131,21 +139,17 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void count_subsets_avx512(
         for (uint64_t lane : lanes) n[static_cast<size_t>(s)] += lane;
     }
 }
-
-bool avx512_counting_usable() {
-    static const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
-    return usable;
-}
 #endif
 
 void count_subsets(const PlaneBlock& block, size_t words, std::array<uint64_t, SUBSETS>& n) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (avx512_counting_usable()) {
-        count_subsets_avx512(block, words, n);
-        return;
-    }
+    const InstructionSet level = active_instruction_set();
+#if PIXELSIEVE_HAS_LEVELS
+    if (level == InstructionSet::Avx512) return count_subsets_avx512(block, words, n);
 #endif
-    count_subsets_portable(block, words, n);
+    if (level == InstructionSet::Baseline)
+        count_subsets_baseline(block, words, n);
+    else
+        count_subsets_popcnt(block, words, n);
 }
 
 }  // namespace

@@ -60,12 +60,6 @@ Part prediction_sample(const Part& part, uint64_t width) {
 
 }  // namespace
 
-double width_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length, int width) {
-    const Part part = clamp_part(bytes, begin, length);
-    if (width < 1) return 0;
-    return agreement(part, count_bits(part.data, part.length), static_cast<uint64_t>(width));
-}
-
 std::vector<WidthCandidate> width_candidates(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
                                              int max_width) {
     const Part part = clamp_part(bytes, begin, length);

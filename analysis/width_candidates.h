@@ -4,7 +4,7 @@
 // Two measures are involved; both are 0 for no structure and 1 for fully predictable rows, and
 // both are ratios, so they compare across widths and across regions of any size.
 //
-// The agreement score (width_agreement) is a kappa statistic: the share of bits equal to the bit
+// The agreement score is a kappa statistic (kappa.h): the share of bits equal to the bit
 // W bytes further on, above what the bit densities alone predict:
 //     (agree - expected) / (1 - expected),  expected = p1*p2 + (1-p1)*(1-p2)
 // with p1, p2 the densities of the first and second members of the pairs; negative values and
@@ -47,7 +47,3 @@ struct WidthCandidate {
 // scores 0. Pure: no threads, no I/O.
 [[nodiscard]] std::vector<WidthCandidate> width_candidates(std::span<const uint8_t> bytes, uint64_t begin,
                                                            uint64_t length, int max_width = MAX_ROW_WIDTH);
-
-// The agreement score of one width over the part (clamped as above).
-[[nodiscard]] double width_agreement(std::span<const uint8_t> bytes, uint64_t begin, uint64_t length,
-                                     int width);

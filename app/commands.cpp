@@ -82,6 +82,17 @@ void mirror_box_to_mark(int box, int command) {
     redraw_view();
 }
 
+// The picture finder's answer to one of its commands: a message, or a place for the view. Its
+// commands may have run a dialog.
+void take_finder_answer(const FinderAnswer& answer) {
+    if (!answer.message.empty()) {
+        messageBox(answer.message_title, answer.message);
+    } else if (answer.place) {
+        show_place(*answer.place);
+    }
+    ignore_escape_until_released();
+}
+
 }  // namespace
 
 bool load_and_show(const std::string& path) {
@@ -186,10 +197,15 @@ void handle_control(int control, int32_t kind) {
 }
 
 LoopAction handle_command(int command) {
-    LoopAction action = LoopAction::Continue;
-    if (command != CmdSuggestWidth) {
-        end_width_suggestions();
+    const FinderAnswer finder = picture_finder_command(command, finder_view());
+    if (finder.title_changed) {
+        rewrite_title();
     }
+    if (finder.handled) {
+        take_finder_answer(finder);
+        return LoopAction::Continue;
+    }
+    LoopAction action = LoopAction::Continue;
     switch (command) {
         case CmdQuit:
             action = LoopAction::Quit;
@@ -248,15 +264,6 @@ LoopAction handle_command(int command) {
                 apply_position();
                 shell_state.jump_row = -1;
             }
-            break;
-        case CmdSuggestWidth:
-            suggest_width();
-            ignore_escape_until_released();
-            break;
-        case CmdNextPicture:
-        case CmdPreviousPicture:
-            jump_to_picture(command == CmdNextPicture);
-            ignore_escape_until_released();
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/picture_finder.h"
@@ -7,6 +8,7 @@
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
 #include "runtime/image/image.h"
+#include "runtime/text/text.h"
 #include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/menus.h"
@@ -124,4 +126,18 @@ void apply_position() {
     setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum, -shell_state.row_width);
     setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum, shell_state.row_width);
     redraw_view();
+}
+
+void show_place(const ViewPlace& place) {
+    setControlState(WidthScrollBar, place.width);
+    // The row range for the new width first: the scroll bar holds its position inside the old one.
+    setControlAttribute(RowScrollBar, ScrollBarAttribute::Maximum,
+                        loaded_data.len / std::max(place.width, 1));
+    setControlState(RowScrollBar, place.row);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum, -place.width);
+    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum, place.width);
+    setControlState(FineOffsetSpin, place.fine);
+    // The spin field takes its value from its text when that holds a number in range.
+    setControlText(FineOffsetSpin, decimalText(place.fine));
+    apply_position();
 }

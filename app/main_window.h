@@ -1,4 +1,6 @@
 #pragma once
+#include "app/finder/region_steps.h"
+
 // The main window: the canvas, the two scroll bars, the check boxes and the spin field, the
 // status bar, the "jump here" popup, the menu bar and the keyboard shortcuts.
 
@@ -12,3 +14,7 @@
 // maximum from the data length, the spin field's range to -row_width .. +row_width, then a
 // redraw. Bound to both scroll bars, so it runs for every movement, also during a thumb drag.
 void apply_position();
+
+// Sets the width scroll bar, the row range, the row scroll bar and the fine offset (its range,
+// value and text) to the place, exactly as a user would set them, then apply_position.
+void show_place(const ViewPlace& place);

@@ -1,25 +1,16 @@
 #include "app/picture_finder.h"
 
 #include <algorithm>
-#include <optional>
-#include <span>
-#include <string>
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/scan/picture_steps.h"
+#include "app/finder/width_suggestions.h"
 #include "app/scan/scan_worker.h"
 #include "app/shell_ids.h"
-#include "app/shell_state.h"
-#include "data/load_data_file.h"
-#include "runtime/text/text.h"
-#include "runtime/ui/controls.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/posted_events.h"
 #include "runtime/ui/progress.h"
-#include "runtime/ui/requesters.h"
 
 namespace {
 
@@ -55,41 +46,25 @@ ScanWorker& worker() {
 
 int scan_threads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
-std::span<const uint8_t> loaded_bytes() {
-    if (!loaded_data.loaded() || loaded_data.len <= 0) {
-        return {};
-    }
-    return {loaded_data.bytes.get(), static_cast<size_t>(loaded_data.len)};
+ViewMark view_mark(const FinderView& view, int64_t first_byte, int32_t width) {
+    return ViewMark{first_byte, width, view.zoom, view.flags, data_serial};
 }
 
-uint32_t view_flags() {
-    const int boxes[] = {InverseBox, ReverseBox, GridBox, MultiColBox, NibbleSwapBox, PreviewBox};
-    uint32_t flags = 0;
-    for (size_t i = 0; i < std::size(boxes); ++i) {
-        flags |= flag_set(boxes[i]) ? 1u << i : 0u;
-    }
-    return flags;
+ViewMark view_mark(const FinderView& view) { return view_mark(view, view.first_byte, view.width); }
+
+FinderAnswer message(const char* title, const char* text) {
+    FinderAnswer answer;
+    answer.handled = true;
+    answer.message_title = title;
+    answer.message = text;
+    return answer;
 }
 
-ViewMark view_mark(int64_t first_byte, int32_t width) {
-    return ViewMark{first_byte, width, view_settings.zoom, view_flags(), data_serial};
-}
-
-ViewMark view_mark() { return view_mark(display_offset(), shell_state.row_width); }
-
-// Shows byte `offset` first at the width, exactly as a user would set the controls, and redraws.
-void place_view(int64_t offset, int32_t width) {
-    const TopLeft at = top_left_for(offset, width);
-    setControlState(WidthScrollBar, width);
-    // The row range for the new width first: the scroll bar holds its position inside the old one.
-    setControlAttribute(RowScrollBar, ScrollBarAttribute::Maximum, loaded_data.len / std::max(width, 1));
-    setControlState(RowScrollBar, at.row);
-    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Minimum, -width);
-    setControlAttribute(FineOffsetSpin, SpinFieldAttribute::Maximum, width);
-    setControlState(FineOffsetSpin, at.fine);
-    // The spin field takes its value from its text when that holds a number in range.
-    setControlText(FineOffsetSpin, decimalText(at.fine));
-    apply_position();
+FinderAnswer go_to(int64_t offset, int32_t width) {
+    FinderAnswer answer;
+    answer.handled = true;
+    answer.place = view_place_for(offset, width);
+    return answer;
 }
 
 void take_regions() {
@@ -101,15 +76,15 @@ void take_regions() {
 
 // The regions of the loaded file, scanning it first when needed. False when the user stopped
 // waiting.
-bool regions_ready(const char* title) {
+bool regions_ready(const FinderView& view, const char* title) {
     if (found.ready) {
         return true;
     }
     ScanWorker& scan = worker();
     if (!scan.busy()) {
         ScanOptions options;
-        options.max_width = view_settings.maxwidth;
-        scan.start(loaded_bytes(), options, scan_threads());
+        options.max_width = view.max_width;
+        scan.start(view.data, options, scan_threads());
     }
     if (!scan.done()) {
         scan.report_progress(true);
@@ -123,6 +98,38 @@ bool regions_ready(const char* title) {
     }
     take_regions();
     return found.ready;
+}
+
+FinderAnswer suggest_width(const FinderView& view) {
+    if (!suggestions.continues(view_mark(view))) {
+        const int64_t first_byte = std::max<int64_t>(view.first_byte, 0);
+        suggestions.begin(suggested_widths(view.data, first_byte, view.max_width), first_byte);
+    }
+    const WidthSuggestions::Offer offer = suggestions.step();
+    if (offer.width == 0) {
+        return message(SUGGEST_TITLE, NO_WIDTH_TEXT);
+    }
+    // The view this offer leaves is known beforehand, so the redraw that shows it also shows
+    // the rank; a view that came out differently ends the offer there.
+    suggestions.shown(view_mark(view, offer.first_byte, offer.width));
+    return go_to(offer.first_byte, offer.width);
+}
+
+FinderAnswer jump_to_picture(const FinderView& view, bool forward) {
+    const char* title = forward ? "Next picture" : "Previous picture";
+    if (!view.data.empty() && !regions_ready(view, title)) {
+        FinderAnswer cancelled;
+        cancelled.handled = true;
+        return cancelled;
+    }
+    const PictureRegion* region = !found.ready ? nullptr
+                                  : forward    ? next_region(found.list, view.first_byte, view.width)
+                                               : previous_region(found.list, view.first_byte);
+    if (region == nullptr) {
+        return message(
+            title, forward ? "No picture found after this point." : "No picture found before this point.");
+    }
+    return go_to(static_cast<int64_t>(region->start), region->width);
 }
 
 }  // namespace
@@ -140,37 +147,31 @@ void add_picture_finder_shortcuts() {
     addShortcut(MainWindow, ShortcutKey::Control | ShortcutKey::Shift | 'N', CmdPreviousPicture);
 }
 
-void suggest_width() {
-    if (!suggestions.continues(view_mark())) {
-        const int64_t first_byte = std::max<int64_t>(display_offset(), 0);
-        suggestions.begin(suggested_widths(loaded_bytes(), first_byte, view_settings.maxwidth), first_byte);
+FinderAnswer picture_finder_command(int command, const FinderView& view) {
+    if (command == CmdSuggestWidth) {
+        return suggest_width(view);
     }
-    const WidthSuggestions::Offer offer = suggestions.step();
-    if (offer.width == 0) {
-        messageBox(SUGGEST_TITLE, NO_WIDTH_TEXT);
-        return;
+    // Every other command ends the suggestions: the next one starts over.
+    const bool noted = suggestions.current(view_mark(view)).width != 0;
+    suggestions.forget();
+    FinderAnswer answer;
+    if (command == CmdNextPicture || command == CmdPreviousPicture) {
+        answer = jump_to_picture(view, command == CmdNextPicture);
     }
-    // The view this offer leaves is known beforehand, so the redraw that shows it also shows
-    // the rank; a view that came out differently ends the offer there.
-    suggestions.shown(view_mark(offer.first_byte, offer.width));
-    place_view(offer.first_byte, offer.width);
+    answer.title_changed = noted;
+    return answer;
 }
 
-void jump_to_picture(bool forward) {
-    const char* title = forward ? "Next picture" : "Previous picture";
-    if (!loaded_bytes().empty() && !regions_ready(title)) {
-        return;
+std::string picture_finder_title_note(const FinderView& view) {
+    if (!suggestions.active() || view.data.empty()) {
+        return {};
     }
-    const int64_t first_byte = display_offset();
-    const PictureRegion* region = !found.ready ? nullptr
-                                  : forward    ? next_region(found.list, first_byte, shell_state.row_width)
-                                               : previous_region(found.list, first_byte);
-    if (region == nullptr) {
-        messageBox(title,
-                   forward ? "No picture found after this point." : "No picture found before this point.");
-        return;
+    const WidthSuggestions::Offer offer = suggestions.current(view_mark(view));
+    if (offer.width == 0) {
+        suggestions.forget();
+        return {};
     }
-    place_view(static_cast<int64_t>(region->start), region->width);
+    return offer_title_note(offer);
 }
 
 void picture_scan_done(int32_t ticket) {
@@ -183,30 +184,4 @@ void stop_picture_scan() {
     worker().stop();
     found = FoundRegions{};
     ++data_serial;
-}
-
-void end_width_suggestions() {
-    const WidthSuggestions::Offer offer = suggestions.current(view_mark());
-    suggestions.forget();
-    if (offer.width == 0) {
-        return;
-    }
-    const std::string note = offer_title_note(offer);
-    const std::string title = windowTitle(MainWindow);
-    if (title.size() >= note.size() && title.compare(title.size() - note.size(), note.size(), note) == 0) {
-        setWindowTitle(MainWindow, title.substr(0, title.size() - note.size()).c_str());
-    }
-}
-
-void show_width_suggestion() {
-    if (!suggestions.active() || !loaded_data.loaded()) {
-        return;
-    }
-    const WidthSuggestions::Offer offer = suggestions.current(view_mark());
-    if (offer.width == 0) {
-        suggestions.forget();
-        return;
-    }
-    // The redraw that calls this has just written the plain title.
-    setWindowTitle(MainWindow, (windowTitle(MainWindow) + offer_title_note(offer)).c_str());
 }

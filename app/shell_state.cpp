@@ -1,6 +1,7 @@
 #include "app/shell_state.h"
 
-#include "app/picture_finder.h"
+#include <iterator>
+
 #include "app/shell_ids.h"
 #include "data/load_data_file.h"
 #include "runtime/files/files.h"
@@ -23,6 +24,36 @@ int32_t display_offset() {
                                 static_cast<uint32_t>(controlState(FineOffsetSpin)));
 }
 
+FinderView finder_view() {
+    FinderView view;
+    if (loaded_data.loaded() && loaded_data.len > 0) {
+        view.data = {loaded_data.bytes.get(), static_cast<size_t>(loaded_data.len)};
+    }
+    view.first_byte = display_offset();
+    view.width = shell_state.row_width;
+    view.zoom = view_settings.zoom;
+    const int boxes[] = {InverseBox, ReverseBox, GridBox, MultiColBox, NibbleSwapBox, PreviewBox};
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        view.flags |= flag_set(boxes[i]) ? 1u << i : 0u;
+    }
+    view.max_width = view_settings.maxwidth;
+    return view;
+}
+
+namespace {
+
+RedrawTargets redraw_targets() {
+    RedrawTargets targets;
+    targets.window = MainWindow;
+    targets.canvas = CanvasView;
+    targets.status_bar = MainStatusBar;
+    targets.view_image = VIEW_IMAGE;
+    targets.title = PROGRAM_TITLE;
+    return targets;
+}
+
+}  // namespace
+
 void redraw_view() {
     RedrawInput in;
     in.layout.data = loaded_data.bytes.get();
@@ -38,12 +69,12 @@ void redraw_view() {
     in.zoomed_preview = flag_set(PreviewBox);
     in.pointer_x = controlAttribute(CanvasView, CanvasAttribute::PointerX);
     in.pointer_y = controlAttribute(CanvasView, CanvasAttribute::PointerY);
-    RedrawTargets targets;
-    targets.window = MainWindow;
-    targets.canvas = CanvasView;
-    targets.status_bar = MainStatusBar;
-    targets.view_image = VIEW_IMAGE;
-    targets.title = PROGRAM_TITLE;
-    redraw_view(in, targets);
-    show_width_suggestion();
+    in.title_note = picture_finder_title_note(finder_view());
+    redraw_view(in, redraw_targets());
+}
+
+void rewrite_title() {
+    if (loaded_data.loaded()) {
+        write_window_title(redraw_targets(), view_settings.zoom, picture_finder_title_note(finder_view()));
+    }
 }

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/scan_job.h"
+#include "analysis/scan/scan_job.h"
 #include "analysis/width_candidates.h"
 #include "bench/cat_baseline.h"
 

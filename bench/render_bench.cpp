@@ -10,14 +10,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/instruction_sets.h"
 #include "runtime/image/encoders.h"
 #include "runtime/image/image.h"
 #include "tests/support/sprite_layout_reference.h"
-#include "view/layout/bit_line.h"
 #include "view/layout/sprite_layout.h"
 
 namespace {
@@ -88,10 +89,9 @@ void memsetView(benchmark::State& state) {
                             static_cast<int64_t>(s->pixels.size()));
 }
 
-void layout(benchmark::State& state, const Case& c, bool perPixel, bool wideStores = BitLine::wideStores()) {
+void layout(benchmark::State& state, const Case& c, bool perPixel, bool wideStores = true) {
     const SpriteLayoutInput in = inputFor(c);
-    const bool wasWide = BitLine::wideStores();
-    BitLine::setWideStores(wideStores);
+    if (!wideStores) use_instruction_set(InstructionSet::Popcnt);
     if (beginDrawing(imageTarget(BENCH_IMAGE)) == 0) {
         state.SkipWithError("no drawing pass");
         return;
@@ -105,7 +105,7 @@ void layout(benchmark::State& state, const Case& c, bool perPixel, bool wideStor
         benchmark::ClobberMemory();
     }
     endDrawing();
-    BitLine::setWideStores(wasWide);
+    use_instruction_set(std::nullopt);
 }
 
 // The view as the program saves it: the layout of random bytes (dense), or of data that is
@@ -245,7 +245,7 @@ void registerAll() {
         benchmark::RegisterBenchmark((std::string("layout/") + c.name).c_str(), [&c](benchmark::State& s) {
             layout(s, c, false);
         })->Unit(benchmark::kMicrosecond);
-        if (c.zoom == 1 && BitLine::wideStores()) {
+        if (c.zoom == 1 && active_instruction_set() == InstructionSet::Avx512) {
             benchmark::RegisterBenchmark((std::string("layout_portable/") + c.name).c_str(),
                                          [&c](benchmark::State& s) { layout(s, c, false, false); })
                 ->Unit(benchmark::kMicrosecond);

@@ -1,9 +1,9 @@
 #include "data/binary_slice.h"
 
+#include "common/byte_tables.h"
 #include "data/entry/number_entry.h"
 #include "data/file_extension.h"
 #include "runtime/files/files.h"
-#include "common/byte_tables.h"
 #include "runtime/ui/requesters.h"
 
 #include <algorithm>

@@ -19,10 +19,9 @@ PointerReadout pointer_readout(int32_t px, int32_t py, int32_t zoom, int32_t row
     PointerReadout out;
     out.x = px / zoom;
     out.y = py / zoom;
-    const int32_t column = px / (8 * zoom);
-    const int32_t rows_per_column = VIEW_HEIGHT / zoom;
-    const int32_t down = wrap32(static_cast<int64_t>(py) * row_width) / zoom;
-    out.size = wrap32(static_cast<int64_t>(column) * rows_per_column + down);
+    // Truncation toward zero twice is the same as once: at width 1 this is the byte column
+    // px / (8 x zoom) times the rows of a column, plus y.
+    out.size = wrap32(layout_byte_at(out.x / 8, out.y, row_width, layout_rows_per_column(VIEW_HEIGHT, zoom)));
     return out;
 }
 

@@ -49,5 +49,9 @@ void redraw_view(const RedrawInput& in, const RedrawTargets& targets) {
         messageBox("Canvas", "It happens");
     }
 
-    setWindowTitle(targets.window, (targets.title + ",x" + decimalText(zoom)).c_str());
+    write_window_title(targets, zoom, in.title_note);
+}
+
+void write_window_title(const RedrawTargets& targets, int32_t zoom, const std::string& note) {
+    setWindowTitle(targets.window, (targets.title + ",x" + decimalText(zoom) + note).c_str());
 }

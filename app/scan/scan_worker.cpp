@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "analysis/scan_job.h"
+#include "analysis/scan/scan_job.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 
 class ScanWorker {
 public:

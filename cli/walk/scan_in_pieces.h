@@ -3,7 +3,7 @@
 // they are finished and the same answer as one call over the whole part.
 #include <functional>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "cli/walk/piece_walk.h"
 
 // scan_regions over [options.begin, options.end) on `threads` threads, piece by piece: `emit`

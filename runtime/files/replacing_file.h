@@ -49,8 +49,6 @@ public:
     void abandon();
     // Marks the file as failed (a write through `descriptor()` went wrong), so `commit` refuses.
     void fail(const std::string& what, int error_number);
-    // The file actually replaced (the end of a symbolic link chain).
-    [[nodiscard]] const std::string& finalPath() const { return final_path_; }
     // A short description of the first failure, for logs and command-line messages.
     [[nodiscard]] const std::string& error() const { return error_; }
 

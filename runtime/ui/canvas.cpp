@@ -97,7 +97,7 @@ public:
 
     bool ok() const { return ok_; }
     PixelSurface& surface() { return surface_; }
-    bool pointerInside() const { return inside_; }
+    std::string kind() const override { return "canvas"; }
 
     void post(int32_t kind, const CanvasEventData& data) {
         ControlRecord::post(kind, new CanvasEventData(data), releaseEventData);

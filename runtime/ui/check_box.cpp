@@ -80,6 +80,7 @@ public:
         return 1;
     }
     std::string text() override { return box_ ? box_->text().toStdString() : std::string(); }
+    std::string kind() const override { return "check box"; }
 
 private:
     QPointer<QCheckBox> box_;

@@ -37,6 +37,13 @@ void ControlRecord::setToolTip(const QString& text) {
         if (element) element->setToolTip(text);
 }
 
+QRect ControlRecord::area() const {
+    QRect covered;
+    for (const QPointer<QWidget>& element : elements_)
+        if (element) covered = covered.united(element->geometry());
+    return covered;
+}
+
 void ControlRecord::post(int32_t kind, void* data, void (*release)(void*)) const {
     postEvent(EventCode::Control, window_, number_, kind, data, release);
 }
@@ -73,6 +80,11 @@ void destroyControlsOf(int window) {
         ControlRecord* record = controls.find(number);
         if (record && (window < 0 || record->window() == window)) controls.erase(number);
     }
+}
+
+void forEachControl(const std::function<void(ControlRecord&)>& visit) {
+    for (int number = 0; number < controls.size(); ++number)
+        if (ControlRecord* record = controls.find(number)) visit(*record);
 }
 
 QWidget* controlWidget(int control) {

@@ -1,10 +1,12 @@
 #pragma once
 // The control table and the operations every kind of control shares. Internal to runtime/ui.
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +32,10 @@ public:
     virtual int setAttribute(int, int32_t) { return 0; }
     virtual int takeFocus();
     virtual void setToolTip(const QString& text);
+    // What the control is, in words ("check box"), for the layout dump.
+    virtual std::string kind() const = 0;
+    // The rectangle all its elements cover, in the client area's coordinates.
+    QRect area() const;
 
 protected:
     // Posts EventCode::Control for this control.
@@ -54,3 +60,5 @@ QWidget* prepareControlSlot(int number, int* window);
 int installControl(std::unique_ptr<ControlRecord> record);
 // Destroys every control held by the window (when it closes) or, with -1, every control.
 void destroyControlsOf(int window);
+// Every control, in number order.
+void forEachControl(const std::function<void(ControlRecord&)>& visit);

@@ -10,6 +10,7 @@
 
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/object_table.h"
+#include "runtime/ui/ui_dump_internal.h"
 #include "runtime/ui/window_internal.h"
 
 #include <QAction>
@@ -264,4 +265,11 @@ void showPopupMenu(int menu, WindowHandle window) {
     enterModal();
     popup->exec(QCursor::pos() - QPoint(1, 1));
     leaveModal();
+}
+
+void forEachMenu(const std::function<void(int number, int window, bool bar, const QWidget& root)>& visit) {
+    for (int number = 0; number < menus.size(); ++number) {
+        if (const MenuRecord* record = findMenu(number))
+            visit(number, record->window, record->bar != nullptr, *rootOf(*record));
+    }
 }

@@ -16,8 +16,8 @@
 
 namespace {
 
-// QDialog gives its focus widget a Tab focus when it shows, which would select the whole
-// text; the field opens with the caret after the text instead.
+// The field opens with its default text selected and the caret after it, so that typing
+// replaces the text and Enter accepts it, whatever reason the first focus comes with.
 class EntryField : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
@@ -27,8 +27,7 @@ protected:
         QLineEdit::focusInEvent(event);
         if (first_) {
             first_ = false;
-            deselect();
-            end(false);
+            selectAll();
         }
     }
 

@@ -53,6 +53,9 @@ public:
         bar->onRelease = [this] { post(ControlEventKind::Click); };
     }
 
+    std::string kind() const override {
+        return bar_ && bar_->orientation() == Qt::Vertical ? "vertical scroll bar" : "horizontal scroll bar";
+    }
     int32_t state() override { return bar_ ? bar_->value() : 0; }
     int setState(int32_t value) override {
         if (!bar_) return 0;

@@ -112,6 +112,7 @@ public:
         return 1;
     }
     std::string text() override { return text_ ? text_->text().toStdString() : std::string(); }
+    std::string kind() const override { return "spin field"; }
     int32_t attribute(int attribute) override {
         if (attribute == SpinFieldAttribute::Minimum) return minimum_;
         if (attribute == SpinFieldAttribute::Maximum) return maximum_;

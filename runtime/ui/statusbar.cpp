@@ -8,6 +8,7 @@
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/object_table.h"
 #include "runtime/ui/statusbar_layout.h"
+#include "runtime/ui/ui_dump_internal.h"
 #include "runtime/ui/window_internal.h"
 
 #include <qdrawutil.h>
@@ -183,4 +184,11 @@ int statusFieldRightEdge(int bar, int field) {
     StatusBarRecord* record = findBar(bar);
     if (!record || field < 0 || field >= record->widget->fieldCount()) return -1;
     return record->widget->edges()[field];
+}
+
+void forEachStatusBar(const std::function<void(int number, int window, int fields)>& visit) {
+    for (int number = 0; number < bars.size(); ++number) {
+        if (const StatusBarRecord* record = findBar(number))
+            visit(number, record->window, record->widget->fieldCount());
+    }
 }

@@ -5,6 +5,7 @@
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/key_state_internal.h"
 #include "runtime/ui/posted_events_internal.h"
+#include "runtime/ui/ui_dump_internal.h"
 #include "runtime/ui/wait_internal.h"
 #include "runtime/ui/window_internal.h"
 
@@ -73,11 +74,13 @@ int startUi(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DESKTOP_ENTRY_ID));
     installInputRecorder();
     startPostedEvents();
+    startUiDump();
     return 1;
 }
 
 void stopUi() {
     if (!application) return;
+    stopUiDump();
     stopPostedEvents();
     destroyControlsOf(-1);
     closeAllWindows();

@@ -22,6 +22,7 @@
 #include "runtime/ui/event_queue.h"
 #include "runtime/ui/events.h"
 #include "runtime/ui/key_state_internal.h"
+#include "runtime/ui/ui_dump_internal.h"
 #include "runtime/ui/virtual_key_map_internal.h"
 #include "runtime/ui/wheel_notches.h"
 #include "runtime/ui/window_internal.h"
@@ -248,7 +249,10 @@ int32_t waitFor(int timeoutMs) {
 
 }  // namespace
 
-int32_t waitEvent() { return waitFor(-1); }
+int32_t waitEvent() {
+    uiDumpAtFirstWait();
+    return waitFor(-1);
+}
 int32_t pollEvent(int timeoutMs) { return waitFor(std::max(0, timeoutMs)); }
 
 void installInputRecorder() {

@@ -1,17 +1,22 @@
-// The column agreement and row prediction kernels against their pixel-by-pixel references, on the
-// part sizes and widths the scan uses, odd lengths, parts cut off by the end of the data, and
-// long parts whose counts outgrow the kernels' small counters.
+// The bit counting, column agreement and row prediction kernels against their pixel-by-pixel
+// references, on the part sizes and widths the scan uses, odd lengths, parts cut off by the end of
+// the data, and long parts whose counts outgrow the kernels' small counters: on every instruction
+// set level the processor has.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <vector>
 
+#include "analysis/bit_count.h"
 #include "analysis/column_agreement.h"
 #include "analysis/row_prediction.h"
+#include "analysis/scan/byte_traits.h"
 #include "reference.h"
+#include "tests/support/instruction_levels.h"
 
 namespace {
 
@@ -25,8 +30,9 @@ std::vector<uint8_t> mixed_bytes(uint64_t seed) {
         bytes[i] = static_cast<uint8_t>(bytes[i - 9] ^ (random() % 17 == 0 ? 1u << (random() % 8) : 0u));
     std::fill(bytes.begin() + 3000, bytes.begin() + 3600, uint8_t{0xFF});
     std::ifstream self("/proc/self/exe", std::ios::binary);
-    std::vector<uint8_t> code((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
-    if (code.size() > 8192) std::copy(code.begin() + 4096, code.begin() + 4096 + 2400, bytes.begin() + 3600);
+    std::vector<char> code(4096 + 2400);
+    if (self.read(code.data(), static_cast<std::streamsize>(code.size())))
+        std::copy(code.begin() + 4096, code.end(), bytes.begin() + 3600);
     return bytes;
 }
 
@@ -40,9 +46,63 @@ void expect_same_column_agreement(const std::vector<uint8_t>& bytes, uint64_t be
         << "begin " << begin << " length " << length << " width " << width;
 }
 
+class AnalysisKernels : public OnEachInstructionSet {};
+PIXELSIEVE_ON_EACH_INSTRUCTION_SET(AnalysisKernels);
+
 }  // namespace
 
-TEST(AnalysisKernels, ColumnAgreementEqualsItsReferenceOnScanShapes) {
+TEST_P(AnalysisKernels, BitCountsEqualByteByByteCounts) {
+    const auto bytes = mixed_bytes(6);
+    auto bits = [](uint8_t b) { return static_cast<uint64_t>(std::bitset<8>(b).count()); };
+    for (size_t n : {0, 1, 7, 8, 31, 32, 33, 64, 100, 1000}) {
+        uint64_t ones = 0, differing = 0;
+        for (size_t i = 0; i < n; ++i) {
+            ones += bits(bytes[i]);
+            differing += bits(static_cast<uint8_t>(bytes[i] ^ bytes[i + 9]));
+        }
+        EXPECT_EQ(count_bits(bytes.data(), n), ones) << n;
+        EXPECT_EQ(count_differing_bits(bytes.data(), bytes.data() + 9, n), differing) << n;
+    }
+    // Shifted differences of whole and short cells; widths above SAMPLED_FROM_WIDTH of a whole
+    // cell count its first 16 bytes, four times over.
+    for (size_t start : {size_t{1500}, size_t{3000}, size_t{3700}})
+        for (size_t n : {size_t{64}, size_t{40}}) {
+            std::vector<uint32_t> base(255, 7), out(255);
+            count_shifted_differences(bytes.data() + start, n, 255, base.data(), out.data());
+            for (int w = 1; w <= 255; ++w) {
+                const size_t counted = n == 64 && w > SAMPLED_FROM_WIDTH ? 16 : n;
+                uint64_t want = 0;
+                for (size_t i = 0; i < counted; ++i)
+                    want += bits(
+                        static_cast<uint8_t>(bytes[start + i] ^ bytes[start + i + static_cast<size_t>(w)]));
+                EXPECT_EQ(out[static_cast<size_t>(w - 1)], 7 + want * (n / counted))
+                    << start << " " << n << " " << w;
+            }
+        }
+}
+
+TEST_P(AnalysisKernels, ByteTraitsOfCellsAndShortRuns) {
+    const auto bytes = mixed_bytes(7);
+    for (size_t start : {size_t{0}, size_t{1500}, size_t{3000}, size_t{3700}})
+        for (uint64_t n : {64, 63, 17, 1}) {
+            ByteTraits got;
+            got.add(bytes.data() + start, n);
+            ByteTraits want;
+            for (size_t i = start; i < start + n; ++i) {
+                const unsigned b = bytes[i];
+                want.nonzero += b != 0;
+                want.printable += b >= 0x20 && b < 0x7F;
+                for (int k = 0; k < 8; ++k) want.ones[k] += (b >> k) & 1;
+                for (int k = 0; k < 7; ++k) want.equal[k] += ((b >> k) & 1) == ((b >> (k + 1)) & 1);
+            }
+            EXPECT_EQ(got.nonzero, want.nonzero) << start << " " << n;
+            EXPECT_EQ(got.printable, want.printable) << start << " " << n;
+            EXPECT_TRUE(std::equal(got.ones, got.ones + 8, want.ones)) << start << " " << n;
+            EXPECT_TRUE(std::equal(got.equal, got.equal + 7, want.equal)) << start << " " << n;
+        }
+}
+
+TEST_P(AnalysisKernels, ColumnAgreementEqualsItsReferenceOnScanShapes) {
     for (uint64_t seed = 1; seed <= 2; ++seed) {
         const auto bytes = mixed_bytes(seed);
         for (uint64_t length : {128, 256, 512, 2048, 127, 129, 1001})
@@ -54,7 +114,7 @@ TEST(AnalysisKernels, ColumnAgreementEqualsItsReferenceOnScanShapes) {
     }
 }
 
-TEST(AnalysisKernels, ColumnAgreementCountsOutgrowingSmallCounters) {
+TEST_P(AnalysisKernels, ColumnAgreementCountsOutgrowingSmallCounters) {
     // Thousands of rows: every counter lane fills many times over. Full bytes, rows that flip
     // every bit, and mixed content.
     std::vector<uint8_t> full(20000, 0xFF), flipping(20000);
@@ -69,16 +129,16 @@ TEST(AnalysisKernels, ColumnAgreementCountsOutgrowingSmallCounters) {
     for (int width : {1, 2, 4}) expect_same_column_agreement(alternating, 0, alternating.size(), width);
 }
 
-TEST(AnalysisKernels, ColumnAgreementOfDegenerateParts) {
+TEST_P(AnalysisKernels, ColumnAgreementOfDegenerateParts) {
     const auto bytes = mixed_bytes(4);
-    for (int width : {0, -3}) EXPECT_EQ(column_agreement(bytes, 0, 512, width), 0.0);
-    EXPECT_EQ(column_agreement(bytes, bytes.size(), 512, 4), 0.0);
-    EXPECT_EQ(column_agreement(bytes, bytes.size() + 100, 512, 4), 0.0);
-    EXPECT_EQ(column_agreement(bytes, bytes.size() - 7, 512, 4), 0.0);  // one row left
-    expect_same_column_agreement(bytes, bytes.size() - 8, 512, 4);      // two rows left
+    for (int width : {0, -3}) EXPECT_EQ(column_agreement_detail(bytes, 0, 512, width).score, 0.0);
+    EXPECT_EQ(column_agreement_detail(bytes, bytes.size(), 512, 4).score, 0.0);
+    EXPECT_EQ(column_agreement_detail(bytes, bytes.size() + 100, 512, 4).score, 0.0);
+    EXPECT_EQ(column_agreement_detail(bytes, bytes.size() - 7, 512, 4).score, 0.0);  // one row left
+    expect_same_column_agreement(bytes, bytes.size() - 8, 512, 4);                   // two rows left
 }
 
-TEST(AnalysisKernels, RowPredictionMatchesItsReferenceOnScanShapes) {
+TEST_P(AnalysisKernels, RowPredictionMatchesItsReferenceOnScanShapes) {
     for (uint64_t seed = 1; seed <= 2; ++seed) {
         const auto bytes = mixed_bytes(seed);
         for (uint64_t length : {384, 128, 129, 383, 77, 1100})

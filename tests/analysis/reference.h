@@ -13,26 +13,6 @@ inline int reference_pixel(const std::vector<uint8_t>& bytes, uint64_t byte, int
     return (bytes[byte] >> (7 - bit)) & 1;
 }
 
-// Kappa of bits against the bits `width` bytes on, over bytes [begin, begin + length).
-inline double reference_agreement(const std::vector<uint8_t>& bytes, uint64_t begin, uint64_t length,
-                                  int width) {
-    const uint64_t w = static_cast<uint64_t>(width);
-    if (length < 2 * w) return 0;
-    double pairs = 0, agree = 0, ones1 = 0, ones2 = 0;
-    for (uint64_t i = begin; i + w < begin + length; ++i)
-        for (int b = 0; b < 8; ++b) {
-            const int x = reference_pixel(bytes, i, b), y = reference_pixel(bytes, i + w, b);
-            pairs += 1;
-            agree += x == y;
-            ones1 += x;
-            ones2 += y;
-        }
-    const double p1 = ones1 / pairs, p2 = ones2 / pairs;
-    const double expected = p1 * p2 + (1 - p1) * (1 - p2);
-    if (expected >= 1 - 1e-12) return 0;
-    return std::max(0.0, (agree / pairs - expected) / (1 - expected));
-}
-
 // The row prediction score, pixel by pixel: contexts counted directly, code lengths from KT.
 // Column agreement from counts taken pixel by pixel. The closing arithmetic follows the header's
 // formula term by term in the kernel's order, so its doubles must match the kernel's exactly.

@@ -1,6 +1,6 @@
 // The region scan on real fonts and icons planted into real machine code, its false alarms on
 // code with nothing planted, and the agreement of split scans, the scan job and cancelling.
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "analysis/scan_job.h"
+#include "analysis/scan/region_stream.h"
+#include "analysis/scan/scan_job.h"
 #include "corpus.h"
 #include "tests/support/required_package.h"
 
@@ -234,19 +235,20 @@ TEST(ScanRegions, SplitScansAndTheJobGiveTheSameRegions) {
     const auto whole = scan_regions(host.bytes, options);
     ASSERT_FALSE(whole.empty());
 
-    std::vector<PictureRegion> pieces;
+    RegionStream stream(host.bytes, true);
+    std::vector<PictureRegion> joined;
     for (uint64_t at = options.begin; at < options.end;) {
         const uint64_t next = std::min(options.end, (at / SCAN_PIECE_ALIGN + 1 + at % 3) * SCAN_PIECE_ALIGN);
         ScanOptions piece = options;
         piece.begin = at;
         piece.end = next;
         piece.judge_whole_regions = false;
-        const auto found = scan_regions(host.bytes, piece);
-        pieces.insert(pieces.end(), found.begin(), found.end());
+        const auto finished = stream.feed(scan_regions(host.bytes, piece), next);
+        joined.insert(joined.end(), finished.begin(), finished.end());
         at = next;
     }
-    auto joined = merge_regions(pieces);
-    std::erase_if(joined, [&](const PictureRegion& r) { return !region_looks_drawn(host.bytes, r); });
+    const auto last = stream.finish();
+    joined.insert(joined.end(), last.begin(), last.end());
     EXPECT_EQ(joined, whole);
 
     std::atomic<bool> cancel{false};

@@ -237,8 +237,8 @@ TEST_F(CommandsTest, PointerMoveWritesTheReadoutAndKeepsThePointerValues) {
     canvas_event(ControlEventKind::PointerMoved, 40, 30);
     EXPECT_EQ(shell_state.pointer_x, 20);
     EXPECT_EQ(shell_state.pointer_y, 15);
-    EXPECT_EQ(shell_state.pointer_size, 572);
-    EXPECT_EQ(status(), "Disp:0,w:4,x:20,y:15,size:572");
+    EXPECT_EQ(shell_state.pointer_size, 62);
+    EXPECT_EQ(status(), "Disp:0,w:4,x:20,y:15,size:62");
 }
 
 TEST_F(CommandsTest, RightClickRemembersTheRowAndJumpHereGoesThere) {

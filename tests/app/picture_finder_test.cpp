@@ -10,9 +10,10 @@
 #include <QMenuBar>
 #include <QtTest/QTest>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "app/commands.h"
-#include "app/scan/picture_steps.h"
+#include "app/finder/region_steps.h"
+#include "app/finder/width_suggestions.h"
 #include "runtime/ui/keys.h"
 #include "runtime/ui/window_internal.h"
 #include "tests/app/shell_fixture.h"

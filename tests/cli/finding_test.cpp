@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "analysis/find_pattern.h"
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "analysis/width_candidates.h"
 #include "cli/files/mapped_file.h"
 #include "cli/walk/find_in_pieces.h"

@@ -37,14 +37,14 @@ shell_wait_menus 0
 shell_still_running 2 "Escape closed the View menu"
 
 # The context menus of the row scroll bar and of the spin field's text.
-read -r x y < <(e2e_control_centre "$cx" "$cy" RowScrollBar)
+read -r x y < <(e2e_control_centre "$cx" "$cy" "vertical scroll bar")
 xdotool mousemove "$x" "$y" click 3
 shell_wait_menus 1
 shell_escape
 shell_wait_menus 0
 shell_still_running 2 "Escape closed the scroll bar's context menu"
 
-read -r x y w h < <(e2e_control_rect "$cx" "$cy" FineOffsetSpin)
+read -r x y w h < <(e2e_control_rect "$cx" "$cy" "spin field")
 xdotool mousemove "$((x + w / 4))" "$((y + h / 2))" click 3
 shell_wait_menus 1
 shell_escape

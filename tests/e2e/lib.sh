@@ -14,8 +14,9 @@
 #   e2e_menu_open WID LABEL        opens the menu of a bar entry ("File"), no item selected
 #   e2e_menu_pick WID LABEL...     picks a menu item by its labels ("File" "Save image...")
 #   e2e_popup_pick WID X Y LABEL   right click at (X, Y), then the popup menu's item
-#   e2e_control_rect CX CY NAME    "X Y W H" on the screen of a control named in the window builder
-#   e2e_control_centre CX CY NAME  "X Y" of its centre
+#   e2e_control_rect CX CY KIND [TEXT]   "X Y W H" on the screen of a control ("check box" "grid")
+#   e2e_control_centre CX CY KIND [TEXT] "X Y" of its centre
+#   e2e_status_text                the status line as the program has it now
 #   e2e_settle WID                 waits until the program has handled everything sent before
 #   e2e_send_key WID KEY           a key as a synthetic event, which the program's polling ignores
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
@@ -31,9 +32,10 @@ E2E_PID=""
 E2E_XVFB_PID=""
 E2E_TIMEOUT="${E2E_TIMEOUT:-60}"
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# The menus and control rectangles are read from the window builder, so the tests find an item
-# by its label and a control by its name wherever they stand.
-E2E_LAYOUT=("$E2E_ROOT/tests/e2e/window_layout.py" "$E2E_ROOT/app")
+# The menus, the controls and the status line come from the dump the running program writes
+# (PIXELSIEVE_UI_DUMP, set by e2e_setup), so the tests find an item by its label and a control by
+# its kind wherever they stand.
+E2E_LAYOUT_PY="$E2E_ROOT/tests/e2e/window_layout.py"
 
 e2e_log() { echo "e2e: $*" >&2; }
 
@@ -93,13 +95,16 @@ e2e_setup() {
     export DISPLAY=":$n"
     unset WAYLAND_DISPLAY || true
     export QT_QPA_PLATFORM=xcb
+    # A folder of its own that any user may write: some tests run the program as another user.
+    mkdir -m 777 "$E2E_TMP/dump"
+    export PIXELSIEVE_UI_DUMP="$E2E_TMP/dump/ui.json"
     e2e_log "Xvfb on $DISPLAY, work dir $E2E_WORK"
 }
 
 # Starts the program in the working directory with the given arguments. $E2E_PID is the
 # program's own pid; its exit code is kept for e2e_wait_exit, which may then run in a subshell.
 e2e_start() {
-    rm -f "$E2E_TMP/pid" "$E2E_TMP/exit_code"
+    rm -f "$E2E_TMP/pid" "$E2E_TMP/exit_code" "$PIXELSIEVE_UI_DUMP"
     (
         cd "$E2E_WORK" || exit 1
         "$PIXELSIEVE_BIN" "$@" &
@@ -303,6 +308,22 @@ sys.exit("canvas not found below the window origin %d,%d" % (ox, oy))
 EOF2
 }
 
+# Runs window_layout.py on the program's dump, once the program has written it (when its
+# event loop starts). Usage: e2e_layout COMMAND ARGS...
+_e2e_dump_written() { [ -s "$PIXELSIEVE_UI_DUMP" ]; }
+e2e_layout() {
+    e2e_poll "$E2E_TIMEOUT" _e2e_dump_written || e2e_fail "the program wrote no dump of its window"
+    python3 "$E2E_LAYOUT_PY" "$PIXELSIEVE_UI_DUMP" "$@"
+}
+
+# Prints the status line as the program has it now: asks for a fresh dump (SIGUSR1) and reads it.
+e2e_status_text() {
+    e2e_poll "$E2E_TIMEOUT" _e2e_dump_written || e2e_fail "the program wrote no dump of its window"
+    rm -f "$PIXELSIEVE_UI_DUMP"
+    kill -USR1 "$E2E_PID"
+    e2e_layout status
+}
+
 # Visible windows of the program besides WID: one for each open menu or dialog.
 _e2e_other_windows() { (xdotool search --onlyvisible --class '^pixelsieve$' 2>/dev/null || true) | grep -cvx "$1"; }
 
@@ -326,18 +347,18 @@ _e2e_menu_key() {
     fi
 }
 
-# Opens the menu of the bar entry LABEL (as the window builder writes it) with a click where a
+# Opens the menu of the bar entry LABEL (as the menu bar shows it) with a click where a
 # screenshot shows the entry, and waits for it; an entry that is an item is picked by the click.
 # A menu opened so has no item selected yet.
 e2e_menu_open() {
     local wid=$1 label=$2 index kind x y attempt
-    read -r index kind < <(python3 "${E2E_LAYOUT[@]}" bar-index "$label") || e2e_fail "no bar entry $label"
+    read -r index kind < <(e2e_layout bar-index "$label") || e2e_fail "no bar entry $label"
     e2e_focus "$wid"
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     _e2e_bar_entry_found() {
         e2e_screenshot_rgb "$E2E_TMP/menu_bar.rgb"
-        python3 "${E2E_LAYOUT[@]}" bar-entry "$E2E_TMP/menu_bar.rgb" "$X" "$Y" "$WIDTH" "$index" \
+        python3 "$E2E_LAYOUT_PY" - bar-entry "$E2E_TMP/menu_bar.rgb" "$X" "$Y" "$WIDTH" "$index" \
             >"$E2E_TMP/bar_entry" 2>"$E2E_TMP/bar_entry.log"
     }
     e2e_poll "$E2E_TIMEOUT" _e2e_bar_entry_found || e2e_fail "menu bar: $(cat "$E2E_TMP/bar_entry.log")"
@@ -353,14 +374,14 @@ e2e_menu_open() {
     e2e_fail "the menu $label did not open"
 }
 
-# Picks a menu item by its labels as the window builder writes them (the text before the tab):
+# Picks a menu item by its labels as the menus show them (the text before the tab):
 # e2e_menu_pick WID "File" "Save image...", WID "View" "Zoom" "zoom x2", or WID "x4" for an entry
 # on the bar itself. The keys after the click go to the open menu, and every submenu that opens
 # is waited for before the next key.
 e2e_menu_pick() {
     local wid=$1 keys index key windows=1
     shift
-    keys=$(python3 "${E2E_LAYOUT[@]}" menu-keys "$@") || e2e_fail "no menu item $*"
+    keys=$(e2e_layout menu-keys "$@") || e2e_fail "no menu item $*"
     read -r index keys <<<"$keys"
     e2e_menu_open "$wid" "$1"
     _e2e_menus_open() { [ "$(_e2e_other_windows "$wid")" -ge "$windows" ]; }
@@ -377,7 +398,7 @@ e2e_menu_pick() {
 # menu that opens.
 e2e_popup_pick() {
     local wid=$1 x=$2 y=$3 label=$4 keys key
-    keys=$(python3 "${E2E_LAYOUT[@]}" popup-keys "$label") || e2e_fail "no popup item $label"
+    keys=$(e2e_layout popup-keys "$label") || e2e_fail "no popup item $label"
     [ "$(_e2e_other_windows "$wid")" = 0 ] || e2e_fail "a menu or dialog is already open"
     xdotool mousemove "$x" "$y" click 3
     _e2e_popup_open() { [ "$(_e2e_other_windows "$wid")" -ge 1 ]; }
@@ -387,15 +408,17 @@ e2e_popup_pick() {
     done
 }
 
-# Prints "X Y W H", the screen rectangle of control NAME (as the window builder names it, e.g.
-# NibbleSwapBox), given the canvas's top-left pixel (CX, CY) on the screen.
+# Prints "X Y W H", the screen rectangle of the first control of KIND whose text is TEXT (any
+# text without it), as the program's dump names them ("check box" "nibble swap", "spin field",
+# "vertical scroll bar"), given the canvas's top-left pixel (CX, CY) on the screen.
 e2e_control_rect() {
-    local cx=$1 cy=$2 name=$3 x y w h
-    read -r x y w h < <(python3 "${E2E_LAYOUT[@]}" control "$name") || e2e_fail "no control $name"
+    local cx=$1 cy=$2 x y w h
+    shift 2
+    read -r x y w h < <(e2e_layout control "$@") || e2e_fail "no control $*"
     echo "$((cx + x)) $((cy + y)) $w $h"
 }
 
-# Prints "X Y", the screen position of the centre of control NAME; see e2e_control_rect.
+# Prints "X Y", the screen position of the centre of a control; see e2e_control_rect.
 e2e_control_centre() {
     local x y w h
     read -r x y w h < <(e2e_control_rect "$@")

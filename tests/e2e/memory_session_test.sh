@@ -23,9 +23,9 @@ done
 e2e_wait_title "$wid" "Pixelsieve 2c,x1"
 # Nibble swap and the fine offset have no shortcut: the check box is clicked, and the spin
 # field, once clicked into, stepped up with its arrow key.
-read -r x y < <(e2e_control_centre "$cx" "$cy" NibbleSwapBox)
+read -r x y < <(e2e_control_centre "$cx" "$cy" "check box" "nibble swap")
 xdotool mousemove "$x" "$y" click 1
-read -r x y < <(e2e_control_centre "$cx" "$cy" FineOffsetSpin)
+read -r x y < <(e2e_control_centre "$cx" "$cy" "spin field")
 xdotool mousemove "$x" "$y" click 1
 e2e_settle "$wid"
 e2e_send_key "$wid" Up

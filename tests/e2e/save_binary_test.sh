@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # "Save binary..." through the real menu, size prompt and save dialog, with inverse and reverse
-# switched on by their shortcuts: the saved bytes are compared with the file's; a size past the
+# switched on by their shortcuts: the size typed straight into the prompt replaces its default
+# text, and the saved bytes are compared with the file's; a size past the
 # end gives "Too big value!" and no save dialog; a write that fails part-way (file-size limit,
 # as on a full disk) gives the message and leaves no file.
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,9 +22,9 @@ e2e_focus "$wid"
 e2e_key ctrl+i
 e2e_key ctrl+r
 
-# 32 bytes ("$20") from the first byte shown.
+# 32 bytes ("$20") from the first byte shown, typed as the prompt opens.
 e2e_menu_pick "$wid" File "Save binary..."
-save_answer "size" '$20'
+save_type_as_opened "size" '$20'
 save_answer "$SAVE_DIALOG" "$out/cut"
 save_wait_file "$out/cut.bin"
 want=$(python3 -c '

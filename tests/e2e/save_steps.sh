@@ -37,6 +37,18 @@ save_answer() {
     save_wait_closed "$title"
 }
 
+# Types TEXT into the dialog TITLE as it opens, over whatever the field selects by itself, and
+# confirms with Enter.
+save_type_as_opened() {
+    local did
+    did=$(e2e_find_window "$1")
+    e2e_focus "$did"
+    xdotool type --delay 20 -- "$2"
+    sleep 0.3
+    xdotool key Return
+    save_wait_closed "$1"
+}
+
 # Confirms the message box TITLE with Enter (its only button).
 save_ack_message() {
     local did

@@ -11,7 +11,7 @@ python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); open(sys.argv[2], "w
     "$E2E_WORK/bits.bin" "$E2E_TMP/from1.bin"
 
 # The field's top left; its text part is the field less the arrows at its right end.
-read -r spin_x spin_y spin_w spin_h < <(e2e_control_rect "$cx" "$cy" FineOffsetSpin)
+read -r spin_x spin_y spin_w spin_h < <(e2e_control_rect "$cx" "$cy" "spin field")
 # Saves the text part of the field (inside its frame) from a fresh screenshot as raw bytes.
 spin_text_shot() {
     e2e_screenshot_rgb "$SHELL_SHOT"

@@ -56,7 +56,6 @@ TEST_F(ReplacingFileTest, SymbolicLinkStaysAndTheFileItPointsToIsReplaced) {
     ASSERT_TRUE(file.commit());
     EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.bin"));
     EXPECT_EQ(contentsOf(path("real/data.bin")), "after");
-    EXPECT_EQ(file.finalPath(), path("real/data.bin"));
 }
 
 TEST_F(ReplacingFileTest, TargetsThatAreNotRegularFilesAreRefusedUntouched) {

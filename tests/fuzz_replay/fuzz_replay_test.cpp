@@ -17,6 +17,7 @@
 #include "fuzz/number_entry_property.h"
 #include "fuzz/pattern_text_property.h"
 #include "fuzz/prefs_property.h"
+#include "fuzz/region_scan_property.h"
 #include "fuzz/scratch_dir.h"
 #include "fuzz/sprite_layout_property.h"
 #include "fuzz/text_routines_property.h"
@@ -32,7 +33,8 @@ const Check CHECKS[] = {
     {"cli_arguments", check_cli_arguments}, {"file_layer", check_file_layer},
     {"file_uri", check_file_uri},           {"number_entry", check_number_entry},
     {"pattern_text", check_pattern_text},   {"prefs", check_prefs},
-    {"sprite_layout", check_sprite_layout}, {"text_routines", check_text_routines},
+    {"region_scan", check_region_scan},     {"sprite_layout", check_sprite_layout},
+    {"text_routines", check_text_routines},
 };
 
 const std::filesystem::path SOURCE_ROOT = PIXELSIEVE_SOURCE_DIR;

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 #include "tests/support/embedded_pictures.h"
 
 namespace {

@@ -138,10 +138,11 @@ TEST_F(RequesterTest, OtherWindowsAreHeldBackWhileARequesterRuns) {
     EXPECT_TRUE(box->isChecked());
 }
 
-TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
+TEST_F(RequesterTest, InputDialogShowsTheDefaultTextSelectedWithTheCaretAfterIt) {
     QString shownText, prompt, title;
     int caret = -1;
-    bool selected = true, okIsDefault = false, cancelButton = true;
+    QString selected;
+    bool okIsDefault = false, cancelButton = true;
     QSize size;
     QRect editPlace, okPlace;
     ModalDriver script;
@@ -154,7 +155,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
         prompt = w->findChild<QLabel*>()->text();
         shownText = edit->text();
         caret = edit->cursorPosition();
-        selected = edit->hasSelectedText();
+        selected = edit->selectedText();
         okIsDefault = ok->isDefault() && ok->text() == "OK";
         cancelButton = w->findChildren<QPushButton*>().size() != 1;
         size = w->size();
@@ -168,7 +169,7 @@ TEST_F(RequesterTest, InputDialogShowsTheDefaultTextWithTheCaretAfterIt) {
     EXPECT_EQ(prompt, "Enter size(hex/dec)");
     EXPECT_EQ(shownText, "0000");
     EXPECT_EQ(caret, 4);
-    EXPECT_FALSE(selected);
+    EXPECT_EQ(selected, "0000");
     EXPECT_TRUE(okIsDefault);
     EXPECT_FALSE(cancelButton);
     EXPECT_EQ(size, QSize(300, 130));
@@ -180,15 +181,15 @@ TEST_F(RequesterTest, InputDialogEnterGivesTheTextEscapeAndCloseGiveNothing) {
     ModalDriver script;
     script
         .then([](QWidget* w) {
+            // Typing replaces the selected default text.
             auto* edit = w->findChild<QLineEdit*>();
-            QTest::keyClick(edit, Qt::Key_Backspace);
-            QTest::keyClicks(edit, "1f");
+            QTest::keyClicks(edit, "$1f");
             QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
         })
         .then([](QWidget* w) { QTest::keyClick(w->findChild<QLineEdit*>(), Qt::Key_Escape); })
         .then([](QWidget* w) { w->close(); })
         .then([](QWidget* w) { w->findChild<QPushButton*>()->click(); });
-    EXPECT_EQ(inputDialog("size", "Enter size(hex/dec)", "0000"), "0001f");
+    EXPECT_EQ(inputDialog("size", "Enter size(hex/dec)", "0000"), "$1f");
     EXPECT_EQ(inputDialog("size", "Enter size(hex/dec)", "0000"), "");
     EXPECT_EQ(inputDialog("size", "Enter size(hex/dec)", "0000"), "");
     EXPECT_EQ(inputDialog("size", "Enter size(hex/dec)", "12"), "12");

@@ -1,6 +1,7 @@
 // Where the layout puts each byte, checked pixel by pixel on both drawings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "runtime/image/image.h"
 #include "tests/view/layout_drawing.h"
 #include "view/layout/sprite_layout.h"
+#include "view/position_readout.h"
 
 namespace {
 
@@ -174,6 +176,30 @@ TEST_P(LayoutGeometry, ANarrowViewStartsColumnsWhereverTheyBeginInsideIt) {
             }
         }
         ASSERT_EQ(area(s, 48, row, 1, 1, (valueAt(60 + 3 * row) & 0x80) != 0 ? WHITE : BLACK), "") << row;
+    }
+}
+
+// The status line's count names the byte drawn under the pointer, wherever the pointer is, at
+// every zoom and in one column or several.
+TEST_P(LayoutGeometry, ThePointerReadoutNamesTheByteDrawnUnderThePointer) {
+    const auto data = numberedData(60000);
+    for (const bool multi : {false, true}) {
+        for (const int32_t width : {1, 3, 4, 8, 100}) {
+            for (const int32_t zoom : {1, 2, 4, 8}) {
+                const PixelSurface& s = draw(input(data, 60000, 5, width, zoom, multi));
+                const int shown = multi ? VIEW_WIDTH : std::min(VIEW_WIDTH, 8 * width * zoom);
+                for (int px = 0; px < shown; px += 13) {
+                    for (int py = 0; py < VIEW_HEIGHT; py += 29) {
+                        const int32_t size = pointer_readout(px, py, zoom, width).size;
+                        ASSERT_EQ(
+                            byteAt(s, px / (8 * zoom) * 8 * zoom, py / zoom * zoom, zoom, valueAt(5 + size)),
+                            "")
+                            << "width " << width << ", zoom " << zoom << (multi ? ", multi" : "")
+                            << ", pointer " << px << "," << py << ", size " << size;
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "runtime/image/image.h"
+#include "tests/support/instruction_levels.h"
 #include "tests/view/layout_drawing.h"
-#include "view/layout/bit_line.h"
 #include "view/layout/sprite_layout.h"
 
 namespace {
@@ -123,39 +123,17 @@ TEST_F(LayoutSweep, EveryRowWidth) {
 
 // Zoom 1 lines are expanded with wide masked stores where the processor has them, and the
 // portable way elsewhere; each must give the reference's pixels.
-class LineExpansion : public LayoutSweep {
-protected:
-    void TearDown() override {
-        BitLine::setWideStores(wasWide_);
-        LayoutSweep::TearDown();
+class LineExpansion : public LayoutSweep, public ::testing::WithParamInterface<InstructionSet> {};
+
+TEST_P(LineExpansion, ZoomOneLinesEqualTheReference) {
+    const InstructionSetGuard level(GetParam());
+    for (int round = 0; round < 48; ++round) {
+        const int width = round % 3 == 0 ? 1 : pick(1, round % 3 == 1 ? 9 : 255);
+        ASSERT_EQ(compare(randomInput(1, static_cast<unsigned>(round % 16), width), VIEW_WIDTH, VIEW_HEIGHT),
+                  "");
     }
-
-    void sweepZoomOne() {
-        for (int round = 0; round < 48; ++round) {
-            const int width = round % 3 == 0 ? 1 : pick(1, round % 3 == 1 ? 9 : 255);
-            ASSERT_EQ(
-                compare(randomInput(1, static_cast<unsigned>(round % 16), width), VIEW_WIDTH, VIEW_HEIGHT),
-                "");
-        }
-    }
-
-private:
-    bool wasWide_ = BitLine::wideStores();
-};
-
-TEST_F(LineExpansion, Portable) {
-    BitLine::setWideStores(false);
-    ASSERT_FALSE(BitLine::wideStores());
-    sweepZoomOne();
 }
-
-TEST_F(LineExpansion, WideMaskedStores) {
-    BitLine::setWideStores(true);
-    if (!BitLine::wideStores()) {
-        GTEST_SKIP() << "this processor has no AVX-512BW";
-    }
-    sweepZoomOne();
-}
+PIXELSIEVE_ON_EACH_INSTRUCTION_SET(LineExpansion);
 
 TEST_F(LayoutSweep, TargetsSmallerThanTheView) {
     const int sizes[][2] = {{37, 21}, {600, 1}, {1, 512}, {599, 511}, {100, 300}, {5, 3}};

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "common/instruction_sets.h"
 #include "view/layout/sprite_layout.h"
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #endif
 
@@ -13,20 +14,11 @@ namespace {
 static_assert(COLOUR_SET_BIT == 0xFFFFFF && COLOUR_CLEAR_BIT == 0,
               "the masked stores write all-ones and all-zero pixel bytes");
 
-bool& wide() {
-#if defined(__x86_64__)
-    static bool on = __builtin_cpu_supports("avx512bw") != 0;
-#else
-    static bool on = false;
-#endif
-    return on;
-}
-
-#if defined(__x86_64__)
+#if PIXELSIEVE_HAS_LEVELS
 // 16 pixels (48 bytes) per store, from the masks of two bytes. Stores that still have a
 // following one write 64 bytes and leave the excess to it; the last ones are masked to fit.
-__attribute__((target("avx512f,avx512bw"))) void expandWide(uint8_t* out, const uint8_t* from, int64_t stride,
-                                                            int count, const uint64_t* masks) {
+PIXELSIEVE_TARGET_AVX512 void expandWide(uint8_t* out, const uint8_t* from, int64_t stride, int count,
+                                         const uint64_t* masks) {
     const __m512i ones = _mm512_set1_epi8(static_cast<char>(0xFF));
     int k = 0;
     for (; k + 4 <= count; k += 2, out += 48, from += 2 * stride) {
@@ -45,8 +37,9 @@ __attribute__((target("avx512f,avx512bw"))) void expandWide(uint8_t* out, const 
 
 }  // namespace
 
-BitLine::BitLine(const uint8_t shown[256]) {
-    const bool useMasks = wide();
+BitLine::BitLine(const uint8_t shown[256])
+    : wide_(PIXELSIEVE_HAS_LEVELS && active_instruction_set() == InstructionSet::Avx512) {
+    const bool useMasks = wide_;
     for (int b = 0; b < 256; ++b) {
         const unsigned v = shown[b];
         if (useMasks) {
@@ -67,8 +60,8 @@ void BitLine::expand(uint8_t* out, const uint8_t* from, int64_t stride, int coun
     if (count <= 0) {
         return;
     }
-#if defined(__x86_64__)
-    if (wide()) {
+#if PIXELSIEVE_HAS_LEVELS
+    if (wide_) {
         expandWide(out, from, stride, count, masks_);
         return;
     }
@@ -76,14 +69,4 @@ void BitLine::expand(uint8_t* out, const uint8_t* from, int64_t stride, int coun
     for (int k = 0; k < count; ++k, out += 24, from += stride) {
         std::memcpy(out, pixels_[*from], 24);
     }
-}
-
-bool BitLine::wideStores() { return wide(); }
-
-void BitLine::setWideStores(bool on) {
-#if defined(__x86_64__)
-    wide() = on && __builtin_cpu_supports("avx512bw") != 0;
-#else
-    (void)on;
-#endif
 }

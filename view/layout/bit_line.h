@@ -11,13 +11,10 @@ public:
     // at from[0], from[stride], from[2 x stride] ...
     void expand(uint8_t* out, const uint8_t* from, int64_t stride, int count) const;
 
-    // Whether the processor's 64-byte masked stores are used; they are when it has them.
-    // Turning them off (for comparison in tests) takes the portable way; turning them on does
-    // nothing on a processor without AVX-512BW, which wideStores() then shows.
-    static bool wideStores();
-    static void setWideStores(bool on);
-
 private:
+    // 64-byte masked stores where the active instruction set has them (common/instruction_sets.h),
+    // chosen once for the line's life.
+    bool wide_;
     // Only the form the chosen way reads is filled.
     uint8_t pixels_[256][24];  // the pixel bytes of each data byte
     uint64_t masks_[256];      // the same as one bit per pixel byte

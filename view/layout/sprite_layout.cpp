@@ -151,7 +151,9 @@ private:
     static constexpr int LIT = Z == 8 ? 7 : Z;  // lines of a cell a data block covers
 
     // The rows of a column: the last one may be cut at the bottom of the view.
-    int64_t rowsPerColumn() const { return (walk_.viewHeight + Z - 1) / Z; }
+    int64_t rowsPerColumn() const {
+        return layout_rows_per_column(static_cast<int32_t>(walk_.viewHeight), Z);
+    }
 
     // Columns start at byte columns 0, W, 2W ... whose zoom-1 pixel lies inside the view; only
     // those starting on the surface leave a mark.
@@ -160,7 +162,7 @@ private:
         const int64_t visibleWidth = walk_.visibleWidth;
         for (int64_t c = 0; c * 8 < walk_.viewWidth && c * CELL < visibleWidth; c += width) {
             Segment seg;
-            seg.first = walk_.offset + (c / width) * rowsPerColumn() * width;
+            seg.first = walk_.offset + layout_byte_at(c, 0, static_cast<int32_t>(width), rowsPerColumn());
             seg.x = c * CELL;
             const int64_t room = visibleWidth - seg.x;
             seg.whole = std::min(width, room / CELL);
@@ -313,6 +315,16 @@ void drawZoom(PixelSurface& surface, const Walk& walk) {
 }
 
 }  // namespace
+
+int64_t layout_rows_per_column(int32_t view_height, int32_t zoom) {
+    const int64_t z = std::max(zoom, 1);
+    return (view_height + z - 1) / z;
+}
+
+int64_t layout_byte_at(int64_t column, int64_t row, int32_t row_width, int64_t rows_per_column) {
+    const int64_t width = std::max(row_width, 1);
+    return (column / width) * rows_per_column * width + row * width + column % width;
+}
 
 void draw_sprite_layout(const SpriteLayoutInput& in) {
     PixelSurface* surface = currentSurface();

@@ -30,6 +30,18 @@ struct SpriteLayoutInput {
     int32_t view_height = VIEW_HEIGHT;
 };
 
+// Where the layout puts bytes, for the drawing and for whoever asks what lies under a point. A
+// column holds `rows_per_column` rows of W bytes (view_height / zoom, rounded up); column k
+// starts at byte column k x W (a byte column is 8 source pixels wide) and holds the bytes from
+// k x rows_per_column x W on, counted from the first byte shown.
+[[nodiscard]] int64_t layout_rows_per_column(int32_t view_height, int32_t zoom);
+// The byte at byte column `column` of source row `row`, counted from the first byte shown: row
+// `row` of column column / W, byte column % W of that row. Where nothing is drawn (right of a
+// lone column, or beyond the view) the same arithmetic goes on, with the division truncated
+// toward zero: further columns to the right every W byte columns, rows above and below. A width
+// below 1 counts as 1.
+[[nodiscard]] int64_t layout_byte_at(int64_t column, int64_t row, int32_t row_width, int64_t rows_per_column);
+
 // Clears the view area (view_width x view_height at the top left of the current drawing pass's
 // surface, cut to that surface) to black and draws the layout into it; nothing outside the area
 // is touched, and a view size below 1 draws nothing. A column holds view_height / zoom rows,

@@ -1,30 +1,8 @@
-#include "app/scan/picture_steps.h"
+#include "app/finder/width_suggestions.h"
 
 #include <algorithm>
 
 #include "analysis/width_candidates.h"
-
-TopLeft top_left_for(int64_t offset, int32_t width) {
-    const int64_t w = std::max<int32_t>(width, 1);
-    const int64_t at = std::max<int64_t>(offset, 0);
-    return TopLeft{static_cast<int32_t>(at / w), static_cast<int32_t>(at % w)};
-}
-
-const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
-                                 int32_t shown_width) {
-    const auto after = std::find_if(regions.begin(), regions.end(), [=](const PictureRegion& r) {
-        const auto start = static_cast<int64_t>(r.start);
-        return start > offset || (start == offset && r.width != shown_width);
-    });
-    return after == regions.end() ? nullptr : &*after;
-}
-
-const PictureRegion* previous_region(const std::vector<PictureRegion>& regions, int64_t offset) {
-    const auto before = std::find_if(regions.rbegin(), regions.rend(), [offset](const PictureRegion& r) {
-        return static_cast<int64_t>(r.start) < offset;
-    });
-    return before == regions.rend() ? nullptr : &*before;
-}
 
 std::vector<int> suggested_widths(std::span<const uint8_t> data, int64_t offset, int max_width) {
     const uint64_t begin = static_cast<uint64_t>(std::max<int64_t>(offset, 0));

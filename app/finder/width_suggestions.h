@@ -1,34 +1,11 @@
 #pragma once
-// What the picture commands do to the view, as arithmetic over offsets, apart from the controls:
-// where a byte lands at the top left, which region is next or previous, which widths are offered
-// and how the suggestions are stepped through.
+// "Suggest width" as arithmetic apart from the controls: which widths are offered, how the
+// offers are stepped through, and how long an offer holds.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "analysis/scan_regions.h"
-
-// The view puts byte `row * width + fine` at its top left.
-struct TopLeft {
-    int32_t row = 0;
-    int32_t fine = 0;
-};
-
-// The row position and fine offset a user would set to show byte `offset` (>= 0) first at the
-// width (>= 1): the row that holds the byte and the byte's place in it, 0 .. width - 1, which
-// lies inside the fine offset's range of -width .. +width.
-[[nodiscard]] TopLeft top_left_for(int64_t offset, int32_t width);
-
-// Regions in file order, as the scan gives them. The next region is the first that starts after
-// `offset`, or at it while the view shows another width than the region's (`shown_width`): a
-// file opens at its first byte, and a picture that starts there must be reachable too. The
-// previous one is the last that starts before `offset`, so from inside a region "previous" goes
-// back to its start. Null when there is none.
-[[nodiscard]] const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
-                                               int32_t shown_width);
-[[nodiscard]] const PictureRegion* previous_region(const std::vector<PictureRegion>& regions, int64_t offset);
 
 // Width suggestions look at this much data from the first byte shown (less at the end).
 constexpr uint64_t SUGGEST_SPAN = 64 * 1024;

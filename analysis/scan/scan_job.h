@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "analysis/scan_regions.h"
+#include "analysis/scan/scan_regions.h"
 
 struct ScanJobResult {
     std::vector<PictureRegion> regions;

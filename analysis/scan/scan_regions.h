@@ -11,7 +11,8 @@
 // must also look drawn: not text, rows that repeat or pixels that agree with their neighbours in
 // the row, every inked byte column agreeing on its own, few lone rows of ink among blank ones.
 // Regions are the runs of cells that share a width, trimmed to the rows that carry the picture,
-// and then judged whole (region_looks_drawn). Tables of slowly changing numbers can still pass at
+// and then judged whole (region_looks_drawn). The stages live in this folder, one file each, and
+// every number they are tuned by in tuning.h. Tables of slowly changing numbers can still pass at
 // their record width: whole programs give three or four regions per 256 KiB, their code sections
 // about one in 600 KiB.
 //
@@ -22,10 +23,11 @@
 #include <span>
 #include <vector>
 
-#include "analysis/width_candidates.h"
+#include "common/row_width.h"
 
 // Callers that scan a file in pieces must start every piece but the first at a multiple of
-// this (counted from the start of the file) to get the same regions as one call.
+// this (counted from the start of the file) to get the same regions as one call, and join the
+// pieces with a RegionStream (region_stream.h).
 constexpr uint64_t SCAN_PIECE_ALIGN = 64 * 1024;
 constexpr uint64_t SCAN_CELL = 64;
 
@@ -50,7 +52,8 @@ struct ScanOptions {
     uint64_t end = UINT64_MAX;
     // Judge each finished region as a whole (region_looks_drawn) and drop those that read as
     // text or as a table of numbers. Callers that scan in pieces and join the pieces themselves
-    // turn this off and judge the joined regions, so that no region is judged by a part of it.
+    // turn this off and judge the joined regions (a RegionStream that judges), so that no region
+    // is judged by a part of it.
     bool judge_whole_regions = true;
 };
 
@@ -65,9 +68,3 @@ struct ScanOptions {
 // numbers (more than half the byte columns never change), sorted tables seen a byte at a time
 // (values that mostly rise or mostly fall), sparse tables (a byte in six or fewer not zero).
 [[nodiscard]] bool region_looks_drawn(std::span<const uint8_t> bytes, const PictureRegion& region);
-
-// Joins the results of consecutive pieces scanned separately, given in file order: a region
-// that ends where the next begins with the same width becomes one region (the higher score
-// kept). Pieces split at multiples of SCAN_PIECE_ALIGN, scanned without judge_whole_regions, then
-// give exactly the regions of one such call; judging the joined regions gives those of a call with it.
-[[nodiscard]] std::vector<PictureRegion> merge_regions(std::vector<PictureRegion> pieces);
