@@ -25,7 +25,7 @@ uint64_t data_serial = 0;
 // The regions of the loaded file, once its scan has ended.
 struct FoundRegions {
     bool ready = false;
-    std::vector<PictureRegion> list;
+    std::vector<FoundPicture> list;
 };
 FoundRegions found;
 
@@ -68,7 +68,7 @@ FinderAnswer go_to(int64_t offset, int32_t width) {
 }
 
 void take_regions() {
-    if (std::optional<std::vector<PictureRegion>> regions = worker().take()) {
+    if (std::optional<std::vector<FoundPicture>> regions = worker().take()) {
         found.list = std::move(*regions);
         found.ready = true;
     }
@@ -122,14 +122,14 @@ FinderAnswer jump_to_picture(const FinderView& view, bool forward) {
         cancelled.handled = true;
         return cancelled;
     }
-    const PictureRegion* region = !found.ready ? nullptr
-                                  : forward    ? next_region(found.list, view.first_byte, view.width)
-                                               : previous_region(found.list, view.first_byte);
-    if (region == nullptr) {
+    const FoundPicture* picture = !found.ready ? nullptr
+                                  : forward    ? next_picture(found.list, view.first_byte, view.width)
+                                               : previous_picture(found.list, view.first_byte);
+    if (picture == nullptr) {
         return message(
             title, forward ? "No picture found after this point." : "No picture found before this point.");
     }
-    return go_to(static_cast<int64_t>(region->start), region->width);
+    return go_to(static_cast<int64_t>(picture->start), picture->width);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ constexpr uint64_t JOB_PIECE = 16 * SCAN_PIECE_ALIGN;
 class PieceBoard {
 public:
     PieceBoard(std::span<const uint8_t> bytes, const ScanOptions& options)
-        : bytes_(bytes), options_(options) {
+        : bytes_(bytes), options_(options), stream_(bytes, options.judge_whole_regions) {
         const uint64_t begin = std::min<uint64_t>(options.begin, bytes.size());
         const uint64_t end = std::max(begin, std::min<uint64_t>(options.end, bytes.size()));
         // Piece k covers [bounds[k], bounds[k + 1]); inner bounds are multiples of JOB_PIECE.
@@ -49,7 +49,8 @@ public:
 
     // Waits on the calling thread for the workers, reporting progress, until all pieces are done
     // or `cancel` reads true (then the workers stop after their piece). True when cancelled early.
-    bool watch(const std::function<void(uint64_t, uint64_t)>& progress, const std::atomic<bool>& cancel) {
+    bool watch(const std::function<void(uint64_t, uint64_t)>& progress, const std::atomic<bool>& cancel,
+               const FoundRegions& found) {
         std::unique_lock<std::mutex> hold(lock_);
         uint64_t reported = 0;
         for (;;) {
@@ -59,10 +60,11 @@ public:
                 return !finished;
             }
             if (finished) return false;
-            if (done_ != reported && progress) {
+            if (done_ != reported) {
                 reported = done_;
                 hold.unlock();
-                progress(reported, total_);
+                if (const auto fresh = advance(); !fresh.empty()) found(fresh);
+                if (progress) progress(reported, total_);
                 hold.lock();
                 continue;
             }
@@ -83,23 +85,32 @@ public:
     }
     [[nodiscard]] uint64_t done() const { return done_; }
 
-    // The regions of the pieces finished in an unbroken run from the start, joined; whether
-    // every piece was.
-    std::vector<PictureRegion> joined(bool* complete) const {
-        RegionStream stream(bytes_, options_.judge_whole_regions);
-        std::vector<PictureRegion> regions;
-        *complete = true;
-        for (size_t k = 0; k < results_.size(); ++k) {
-            if (!results_[k]) {
-                *complete = false;
-                break;
+    // The regions that the pieces finished so far in an unbroken run from the start have
+    // completed since the last call, joined and judged. Only the calling thread calls this.
+    std::vector<PictureRegion> advance() {
+        std::vector<PictureRegion> fresh;
+        for (;;) {
+            std::vector<PictureRegion> piece;
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                if (fed_ >= results_.size() || !results_[fed_]) break;
+                piece = *results_[fed_];
             }
-            const auto finished = stream.feed(*results_[k], bounds_[k + 1]);
-            regions.insert(regions.end(), finished.begin(), finished.end());
+            const auto finished = stream_.feed(piece, bounds_[fed_ + 1]);
+            fresh.insert(fresh.end(), finished.begin(), finished.end());
+            ++fed_;
         }
-        const auto last = stream.finish();
-        regions.insert(regions.end(), last.begin(), last.end());
-        return regions;
+        return fresh;
+    }
+
+    // The rest once the workers are done: whether every piece was scanned, and the region still
+    // open.
+    std::vector<PictureRegion> finish(bool* complete) {
+        std::vector<PictureRegion> fresh = advance();
+        *complete = fed_ == results_.size();
+        const auto last = stream_.finish();
+        fresh.insert(fresh.end(), last.begin(), last.end());
+        return fresh;
     }
 
 private:
@@ -109,6 +120,8 @@ private:
     std::vector<std::optional<std::vector<PictureRegion>>> results_;
     uint64_t total_ = 0, done_ = 0;
     size_t next_ = 0;
+    RegionStream stream_;  // the calling thread's
+    size_t fed_ = 0;       // pieces fed to the stream
     bool stop_ = false;
     std::mutex lock_;
     std::condition_variable changed_;
@@ -118,27 +131,33 @@ private:
 
 ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& options, int threads,
                            const std::function<void(uint64_t, uint64_t)>& progress,
-                           const std::atomic<bool>& cancel) {
+                           const std::atomic<bool>& cancel, const FoundRegions& found) {
     PieceBoard board(bytes, options);
     if (cancel.load()) return {{}, board.total() > 0};
     if (progress) progress(0, board.total());
+    ScanJobResult result;
+    auto take = [&](const std::vector<PictureRegion>& fresh) {
+        if (fresh.empty()) return;
+        if (found) found(fresh);
+        result.regions.insert(result.regions.end(), fresh.begin(), fresh.end());
+    };
     const size_t workers = std::min<size_t>(static_cast<size_t>(std::clamp(threads, 1, 64)), board.pieces());
     if (workers > 1) {
         std::vector<std::thread> pool;
         for (size_t i = 0; i < workers; ++i) pool.emplace_back([&] { board.work(cancel); });
-        board.watch(progress, cancel);
+        board.watch(progress, cancel, take);
         for (auto& t : pool) t.join();
     } else {
         // No thread: the caller's thread scans, piece by piece.
         for (size_t k = 0; k < board.pieces() && !cancel.load(); ++k) {
             board.scan_piece(k);
+            take(board.advance());
             if (progress && !cancel.load() && board.done() < board.total())
                 progress(board.done(), board.total());
         }
     }
-    ScanJobResult result;
     bool complete = false;
-    result.regions = board.joined(&complete);
+    take(board.finish(&complete));
     result.cancelled = !complete;
     if (complete && progress) progress(board.total(), board.total());
     return result;

@@ -24,6 +24,10 @@ struct ScanJobResult {
 // progress call), no new piece starts, every started thread is joined, and the regions of the
 // pieces finished so far in an unbroken run from the start are returned with cancelled = true.
 // The bytes must stay valid until the call returns.
+//
+// `found`, when given, gets the regions as they are finished (no later piece can change them), in
+// file order, each once, on the calling thread: together the regions of the result.
+using FoundRegions = std::function<void(const std::vector<PictureRegion>&)>;
 [[nodiscard]] ScanJobResult run_scan_job(std::span<const uint8_t> bytes, const ScanOptions& options,
                                          int threads, const std::function<void(uint64_t, uint64_t)>& progress,
-                                         const std::atomic<bool>& cancel);
+                                         const std::atomic<bool>& cancel, const FoundRegions& found = {});

@@ -8,18 +8,18 @@ ViewPlace view_place_for(int64_t offset, int32_t width) {
     return ViewPlace{w, static_cast<int32_t>(at / w), static_cast<int32_t>(at % w)};
 }
 
-const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
+const FoundPicture* next_picture(const std::vector<FoundPicture>& pictures, int64_t offset,
                                  int32_t shown_width) {
-    const auto after = std::find_if(regions.begin(), regions.end(), [=](const PictureRegion& r) {
-        const auto start = static_cast<int64_t>(r.start);
-        return start > offset || (start == offset && r.width != shown_width);
+    const auto after = std::find_if(pictures.begin(), pictures.end(), [=](const FoundPicture& p) {
+        const auto start = static_cast<int64_t>(p.start);
+        return p.score >= SHOWN_SCORE && (start > offset || (start == offset && p.width != shown_width));
     });
-    return after == regions.end() ? nullptr : &*after;
+    return after == pictures.end() ? nullptr : &*after;
 }
 
-const PictureRegion* previous_region(const std::vector<PictureRegion>& regions, int64_t offset) {
-    const auto before = std::find_if(regions.rbegin(), regions.rend(), [offset](const PictureRegion& r) {
-        return static_cast<int64_t>(r.start) < offset;
+const FoundPicture* previous_picture(const std::vector<FoundPicture>& pictures, int64_t offset) {
+    const auto before = std::find_if(pictures.rbegin(), pictures.rend(), [offset](const FoundPicture& p) {
+        return p.score >= SHOWN_SCORE && static_cast<int64_t>(p.start) < offset;
     });
-    return before == regions.rend() ? nullptr : &*before;
+    return before == pictures.rend() ? nullptr : &*before;
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/scan/scan_regions.h"
+#include "analysis/pictures/found_pictures.h"
 
 // A place for the view, as a user sets it: the view puts byte `row * width + fine` at its top
 // left.
@@ -19,11 +19,11 @@ struct ViewPlace {
 // -width .. +width.
 [[nodiscard]] ViewPlace view_place_for(int64_t offset, int32_t width);
 
-// Regions in file order, as the scan gives them. The next region is the first that starts after
-// `offset`, or at it while the view shows another width than the region's (`shown_width`): a
-// file opens at its first byte, and a picture that starts there must be reachable too. The
-// previous one is the last that starts before `offset`, so from inside a region "previous" goes
-// back to its start. Null when there is none.
-[[nodiscard]] const PictureRegion* next_region(const std::vector<PictureRegion>& regions, int64_t offset,
+// Pictures in file order, as the scan describes them; only those scoring SHOWN_SCORE or more
+// count. The next one is the first that starts after `offset`, or at it while the view shows
+// another width than the picture's (`shown_width`): a file opens at its first byte, and a picture
+// that starts there must be reachable too. The previous one is the last that starts before
+// `offset`, so from inside a picture "previous" goes back to its start. Null when there is none.
+[[nodiscard]] const FoundPicture* next_picture(const std::vector<FoundPicture>& pictures, int64_t offset,
                                                int32_t shown_width);
-[[nodiscard]] const PictureRegion* previous_region(const std::vector<PictureRegion>& regions, int64_t offset);
+[[nodiscard]] const FoundPicture* previous_picture(const std::vector<FoundPicture>& pictures, int64_t offset);

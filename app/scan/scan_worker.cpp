@@ -30,6 +30,10 @@ uint32_t ScanWorker::start(std::span<const uint8_t> bytes, const ScanOptions& op
     done_.store(false);
     progress_.store(0);
     result_.clear();
+    {
+        std::lock_guard<std::mutex> hold(found_lock_);
+        found_.clear();
+    }
     thread_ = std::thread(&ScanWorker::run, this, bytes, options, threads, ticket_);
     return ticket_;
 }
@@ -44,7 +48,13 @@ void ScanWorker::stop() {
     result_.shrink_to_fit();
 }
 
-std::optional<std::vector<PictureRegion>> ScanWorker::take() {
+std::vector<FoundPicture> ScanWorker::found_since(size_t first) const {
+    std::lock_guard<std::mutex> hold(found_lock_);
+    if (first >= found_.size()) return {};
+    return {found_.begin() + static_cast<std::ptrdiff_t>(first), found_.end()};
+}
+
+std::optional<std::vector<FoundPicture>> ScanWorker::take() {
     if (!done()) {
         return std::nullopt;
     }
@@ -62,11 +72,28 @@ void ScanWorker::run(std::span<const uint8_t> bytes, ScanOptions options, int th
             progress_callback_(ticket, now);
         }
     };
-    ScanJobResult job = run_scan_job(bytes, options, threads, on_progress, cancel_);
-    if (job.cancelled) {
+    // Regions are described as the scan finishes them, so that what is found shows while it runs.
+    PictureStream pictures(bytes);
+    auto keep = [&](const std::vector<FoundPicture>& described) {
+        if (described.empty()) return;
+        std::lock_guard<std::mutex> hold(found_lock_);
+        found_.insert(found_.end(), described.begin(), described.end());
+    };
+    const ScanJobResult job = run_scan_job(bytes, options, threads, on_progress, cancel_,
+                                           [&](const std::vector<PictureRegion>& regions) {
+                                               for (const PictureRegion& region : regions) {
+                                                   if (cancel_.load()) return;
+                                                   keep(pictures.feed(region));
+                                               }
+                                           });
+    if (job.cancelled || cancel_.load()) {
         return;
     }
-    result_ = std::move(job.regions);
+    keep(pictures.finish());
+    {
+        std::lock_guard<std::mutex> hold(found_lock_);
+        result_ = found_;
+    }
     progress_.store(1000, std::memory_order_relaxed);
     done_.store(true, std::memory_order_release);
     if (finished_) {

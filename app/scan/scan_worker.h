@@ -10,11 +10,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <thread>
 #include <vector>
 
+#include "analysis/pictures/found_pictures.h"
 #include "analysis/scan/scan_regions.h"
 
 class ScanWorker {
@@ -53,9 +55,14 @@ public:
     // unread. Any thread may switch it.
     void report_progress(bool on) { report_progress_.store(on, std::memory_order_relaxed); }
 
-    // Once the scan held has ended: joins it and hands out its regions, leaving the worker idle.
-    // Before that (or without a scan): nothing, and the scan goes on.
-    [[nodiscard]] std::optional<std::vector<PictureRegion>> take();
+    // Once the scan held has ended: joins it and hands out its pictures (the regions described,
+    // found_pictures.h), leaving the worker idle. Before that (or without a scan): nothing, and
+    // the scan goes on.
+    [[nodiscard]] std::optional<std::vector<FoundPicture>> take();
+
+    // While the scan runs: the pictures described so far from the `first`-th on, in file order
+    // (all of them make up take()'s result). Any thread may ask.
+    [[nodiscard]] std::vector<FoundPicture> found_since(size_t first) const;
 
 private:
     void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket);
@@ -69,5 +76,7 @@ private:
     std::atomic<bool> done_{false};
     std::atomic<bool> report_progress_{false};
     std::atomic<int> progress_{0};
-    std::vector<PictureRegion> result_;  // written by the thread, read after the join
+    std::vector<FoundPicture> result_;  // written by the thread, read after the join
+    mutable std::mutex found_lock_;
+    std::vector<FoundPicture> found_;  // described so far, under found_lock_
 };

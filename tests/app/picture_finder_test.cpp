@@ -84,10 +84,13 @@ protected:
         }
         return false;
     }
-    static std::vector<PictureRegion> regions_of(const std::vector<uint8_t>& bytes) {
+    // The pictures Next and Previous visit: those that score SHOWN_SCORE or more.
+    static std::vector<FoundPicture> regions_of(const std::vector<uint8_t>& bytes) {
         ScanOptions options;
         options.max_width = view_settings.maxwidth;
-        return scan_regions(bytes, options);
+        std::vector<FoundPicture> shown = describe_regions(bytes, scan_regions(bytes, options));
+        std::erase_if(shown, [](const FoundPicture& p) { return p.score < SHOWN_SCORE; });
+        return shown;
     }
     // Many copies of the fonts in code: a file whose scan takes a while.
     static std::vector<uint8_t> large_file() {
@@ -236,12 +239,12 @@ TEST_F(PictureFinderTest, NextAndPreviousLandExactlyOnEveryRegionInTurn) {
     const embedded::Builder file = embedded::two_fonts_in_code();
     ASSERT_EQ(file.pictures().size(), 2u);
     open(file.bytes());
-    const std::vector<PictureRegion> regions = regions_of(file.bytes());
+    const std::vector<FoundPicture> regions = regions_of(file.bytes());
     ASSERT_FALSE(regions.empty());
     // Each font lies in a region of its own width (where exactly the scan puts a region's edges is
     // the scan's business; the end-to-end test checks a landing on a font's first byte).
     for (const embedded::Picture& font : file.pictures()) {
-        const bool found = std::any_of(regions.begin(), regions.end(), [&](const PictureRegion& r) {
+        const bool found = std::any_of(regions.begin(), regions.end(), [&](const FoundPicture& r) {
             return r.start <= font.start + 64 && r.end >= font.end - 64 && r.width == font.width;
         });
         EXPECT_TRUE(found) << "font at " << font.start;
@@ -292,9 +295,9 @@ TEST_F(PictureFinderTest, NextPictureTakesAPictureAtTheFirstByteShown) {
     }
     font.insert(font.end(), copy.begin(), copy.end());
     open(font, "font.psf");
-    const std::vector<PictureRegion> regions = regions_of(font);
+    const std::vector<FoundPicture> regions = regions_of(font);
     ASSERT_GE(regions.size(), 2u);
-    const PictureRegion& first = regions.front();
+    const FoundPicture& first = regions.front();
     ASSERT_NE(first.width, 1);
     show_from(static_cast<int32_t>(first.start));
 
@@ -336,8 +339,8 @@ TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) 
     ModalDriver dialogs;
     command(CmdNextPicture);
     EXPECT_TRUE(dialogs.seen().empty()) << "the regions were there already";
-    const std::vector<PictureRegion> regions = regions_of(bytes);
-    const PictureRegion* next = next_region(regions, 5, 1);
+    const std::vector<FoundPicture> regions = regions_of(bytes);
+    const FoundPicture* next = next_picture(regions, 5, 1);
     ASSERT_NE(next, nullptr);
     expect_view_at(next->start, next->width);
 }
@@ -356,7 +359,7 @@ TEST_F(PictureFinderTest, ANewLoadWhileTheScanRunsScansTheNewFile) {
     open(file.bytes(), "small.bin");
     show_from(0);
     next_after_scan();
-    const std::vector<PictureRegion> regions = regions_of(file.bytes());
+    const std::vector<FoundPicture> regions = regions_of(file.bytes());
     ASSERT_FALSE(regions.empty());
     expect_view_at(regions.front().start, regions.front().width);
     // News of the stopped scan that was already on its way changes nothing.

@@ -35,11 +35,25 @@ TEST(ViewPlaceTest, PutsTheByteFirstWithTheFineOffsetInsideItsRange) {
     }
 }
 
+FoundPicture picture(uint64_t start, int width, double score) {
+    FoundPicture p;
+    p.start = start;
+    p.end = start + 100;
+    p.width = width;
+    p.score = score;
+    return p;
+}
+
 TEST(RegionStepTest, NextStartsAfterAndPreviousBeforeTheFirstByteShown) {
-    const std::vector<PictureRegion> regions = {{100, 200, 2, 0.9}, {500, 600, 1, 0.8}, {900, 1000, 3, 0.7}};
-    const auto start_of = [](const PictureRegion* r) {
+    // The pictures scoring under SHOWN_SCORE (at 300 and 700) are passed over both ways.
+    const std::vector<FoundPicture> regions = {picture(100, 2, 0.9), picture(300, 1, SHOWN_SCORE - 0.01),
+                                               picture(500, 1, SHOWN_SCORE), picture(700, 2, 0.1),
+                                               picture(900, 3, 0.7)};
+    const auto start_of = [](const FoundPicture* r) {
         return r == nullptr ? -1 : static_cast<int64_t>(r->start);
     };
+    const auto next_region = next_picture;
+    const auto previous_region = previous_picture;
     EXPECT_EQ(start_of(next_region(regions, -5, 1)), 100);
     EXPECT_EQ(start_of(next_region(regions, 99, 2)), 100);
     EXPECT_EQ(start_of(next_region(regions, 100, 2)), 500) << "from a region's start: the one after";
@@ -50,11 +64,12 @@ TEST(RegionStepTest, NextStartsAfterAndPreviousBeforeTheFirstByteShown) {
     // region is the next one; once shown at its width, the one after.
     EXPECT_EQ(start_of(next_region(regions, 100, 1)), 100);
     EXPECT_EQ(start_of(next_region(regions, 900, 1)), 900);
-    const std::vector<PictureRegion> from_zero = {{0, 64, 2, 0.9}, {64, 128, 1, 0.8}};
+    const std::vector<FoundPicture> from_zero = {picture(0, 2, 0.9), picture(64, 1, 0.8)};
     EXPECT_EQ(start_of(next_region(from_zero, 0, 1)), 0);
     EXPECT_EQ(start_of(next_region(from_zero, 0, 2)), 64);
     EXPECT_EQ(start_of(previous_region(regions, 5000)), 900);
     EXPECT_EQ(start_of(previous_region(regions, 900)), 500);
+    EXPECT_EQ(start_of(next_region(regions, 150, 1)), 500) << "skips the low score at 300";
     EXPECT_EQ(start_of(previous_region(regions, 150)), 100) << "from inside a region: its start";
     EXPECT_EQ(start_of(previous_region(regions, 100)), -1);
     EXPECT_EQ(start_of(previous_region(regions, -3)), -1);

@@ -91,7 +91,8 @@ TEST(ScanWorkerTest, FindsWhatOneCallFindsAndReportsItsEndOnce) {
     EXPECT_EQ(worker.progress(), 1000);
     const auto regions = worker.take();
     ASSERT_TRUE(regions.has_value());
-    EXPECT_EQ(*regions, scan_regions(bytes, ScanOptions{}));
+    EXPECT_EQ(*regions, describe_regions(bytes, scan_regions(bytes, ScanOptions{})));
+    EXPECT_EQ(worker.found_since(0), *regions) << "what was shown while it ran is the result";
     EXPECT_FALSE(worker.busy());
     EXPECT_EQ(worker.ticket(), 0u);
     EXPECT_FALSE(worker.take().has_value());
@@ -112,7 +113,7 @@ TEST(ScanWorkerTest, ItsEndCanBePolledWithoutTheNews) {
     }
     const auto regions = worker.take();
     ASSERT_TRUE(regions.has_value());
-    EXPECT_EQ(*regions, scan_regions(bytes, ScanOptions{}));
+    EXPECT_EQ(*regions, describe_regions(bytes, scan_regions(bytes, ScanOptions{})));
 }
 
 TEST(ScanWorkerTest, ProgressNewsIsTaggedRisingAndWithinRange) {
@@ -139,7 +140,8 @@ TEST(ScanWorkerTest, ProgressNewsIsTaggedRisingAndWithinRange) {
 // sanitizers; the old scan's end must never be reported after the stop.
 TEST(ScanWorkerTest, AnOpenWhileTheScanRunsStopsItBeforeTheDataGoes) {
     const std::vector<uint8_t> second = fonts_in_code();
-    const std::vector<PictureRegion> second_regions = scan_regions(second, ScanOptions{});
+    const std::vector<FoundPicture> second_regions =
+        describe_regions(second, scan_regions(second, ScanOptions{}));
     Mailbox mail;
     ScanWorker worker(mail.finished(), mail.progress());
     worker.report_progress(true);
@@ -177,7 +179,7 @@ TEST(ScanWorkerTest, StartingAgainStopsTheScanBefore) {
     ASSERT_TRUE(mail.wait_finished(second_ticket));
     const auto regions = worker.take();
     ASSERT_TRUE(regions.has_value());
-    EXPECT_EQ(*regions, scan_regions(second, ScanOptions{}));
+    EXPECT_EQ(*regions, describe_regions(second, scan_regions(second, ScanOptions{})));
     EXPECT_LE(mail.finished_count(first_ticket), 1u);
 }
 
