@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 std::vector<uint8_t> row_ink(std::span<const uint8_t> bytes, uint64_t start, uint64_t end, int width) {
     const uint64_t w = static_cast<uint64_t>(std::clamp(width, 1, MAX_FONT_WIDTH));
@@ -9,9 +10,15 @@ std::vector<uint8_t> row_ink(std::span<const uint8_t> bytes, uint64_t start, uin
     end = std::clamp<uint64_t>(end, start, bytes.size());
     const uint64_t rows = (end - start) / w;
     std::vector<uint8_t> ink(rows);
+    static constexpr auto BITS = [] {
+        std::array<uint8_t, 256> t{};
+        for (int v = 0; v < 256; ++v)
+            t[static_cast<size_t>(v)] = static_cast<uint8_t>(std::popcount(static_cast<unsigned>(v)));
+        return t;
+    }();
     for (uint64_t r = 0; r < rows; ++r) {
         int bits = 0;
-        for (uint64_t j = 0; j < w; ++j) bits += __builtin_popcount(bytes[start + r * w + j]);
+        for (uint64_t j = 0; j < w; ++j) bits += BITS[bytes[start + r * w + j]];
         ink[r] = static_cast<uint8_t>(bits);
     }
     return ink;
@@ -30,10 +37,10 @@ double cell_structure(std::span<const uint8_t> ink, int height) {
         sums = wide_group.data();
     }
     uint64_t sum = 0, squares = 0;
-    for (uint64_t i = 0; i < n; ++i) {
+    for (uint64_t i = 0, place = 0; i < n; ++i, place = place + 1 == h ? 0 : place + 1) {
         sum += ink[i];
         squares += static_cast<uint64_t>(ink[i]) * ink[i];
-        sums[i % h] += ink[i];
+        sums[place] += ink[i];
     }
     const double count = static_cast<double>(n), per_group = static_cast<double>(n / h);
     const double shared = static_cast<double>(sum) * static_cast<double>(sum) / count;

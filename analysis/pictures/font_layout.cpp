@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
 // Cell heights are judged locally over windows of this many glyphs, every WINDOW_STEP rows.
 constexpr uint64_t WINDOW_GLYPHS = 8;
-constexpr uint64_t WINDOW_STEP = 16;
+constexpr uint64_t WINDOW_STEP = 32;
 // A window counts towards a font when its rows show the cell at least this clearly.
 constexpr double WINDOW_STRUCTURE_MIN = 0.1;
 // Fonts of fewer glyphs are not told apart from their neighbours.
@@ -42,6 +44,8 @@ constexpr double ALIGNMENT_WEIGHT = 4;
 // Fonts grow beyond the scanned region by at most this many glyphs: the scan's edges lie within a
 // few glyphs of a font's.
 constexpr uint64_t EDGE_GLYPHS = 16;
+// A boundary between two fonts moves by at most this many glyphs of the later one.
+constexpr uint64_t REFINE_GLYPHS = 64;
 
 // Runs of at most this many windows between two runs of one height are taken as part of them, and
 // windows showing no clear cell over at most BRIDGED_GLYPHS glyphs of that height.
@@ -185,6 +189,12 @@ public:
                 std::log((seen[static_cast<size_t>(v)] + 0.5) / (inked + 127.5) * 255);
     }
     [[nodiscard]] double score(uint64_t at) const {
+        if (const auto known = memo_.find(at); known != memo_.end()) return known->second;
+        return memo_[at] = measure(at);
+    }
+
+private:
+    [[nodiscard]] double measure(uint64_t at) const {
         double sum = 0;
         uint64_t ink = 0, shared = 0;
         uint32_t previous = 0;
@@ -196,8 +206,8 @@ public:
                 if (b != 0) sum += VALUE_WEIGHT * value_[b];
             }
             sum += row == 0 ? if_blank_[j] : if_inked_[j];
-            ink += static_cast<uint64_t>(__builtin_popcount(row));
-            if (j > 0) shared += static_cast<uint64_t>(__builtin_popcount(row & previous));
+            ink += static_cast<uint64_t>(std::popcount(row));
+            if (j > 0) shared += static_cast<uint64_t>(std::popcount(row & previous));
             previous = row;
         }
         // Strokes run on from row to row in a glyph; numbers in records and tables do not.
@@ -207,11 +217,11 @@ public:
         return sum;
     }
 
-private:
     std::span<const uint8_t> bytes_;
     uint64_t w_;
     std::vector<double> if_blank_, if_inked_;
     std::array<double, 256> value_{};
+    mutable std::unordered_map<uint64_t, double> memo_;  // glyph start -> fit
 };
 
 // Trailing zero bits of an offset, at most ALIGNMENT_BITS: fonts start at aligned places in the
@@ -292,17 +302,25 @@ FontSpan grow_font(const GlyphFit& fit, uint64_t glyph, uint64_t first, uint64_t
     return font;
 }
 
+struct Placed {
+    FontSpan span;
+    std::optional<GlyphFit> fit;
+};
+
 // The font whose core is `core`, at the place of its glyph boundaries where it fits best with its
 // first glyph's alignment counted in: a font's blank rows above and below its letters leave the
 // boundary free to move within them, and the fonts in files start at aligned places.
-FontSpan place_font(std::span<const uint8_t> bytes, const std::vector<uint8_t>& ink, uint64_t start,
-                    uint64_t w, const Core& core, uint64_t lower, uint64_t upper) {
+Placed place_font(std::span<const uint8_t> bytes, const std::vector<uint8_t>& ink, uint64_t start, uint64_t w,
+                  const Core& core, uint64_t lower, uint64_t upper) {
     const uint64_t h = static_cast<uint64_t>(core.height);
     const std::vector<double> blank = blank_profile(ink, core.first_row, core.end_row, core.height);
     const auto core_bytes = bytes.subspan(start + core.first_row * w, (core.end_row - core.first_row) * w);
-    FontSpan best;
+    Placed best;
     double best_score = -1e300;
+    const double most = *std::max_element(blank.begin(), blank.end());
     for (uint64_t k = 0; k < h; ++k) {
+        // Glyph boundaries lie next to rows that are mostly blank.
+        if (blank[k] < 0.5 * most && blank[(k + h - 1) % h] < 0.5 * most) continue;
         const uint64_t first_row = core.first_row + k;
         const uint64_t cells = first_row < core.end_row ? (core.end_row - first_row) / h : 0;
         if (cells == 0) continue;
@@ -315,11 +333,40 @@ FontSpan place_font(std::span<const uint8_t> bytes, const std::vector<uint8_t>& 
                              ALIGNMENT_WEIGHT * alignment(font.start) / ALIGNMENT_BITS;
         if (score > best_score) {
             best_score = score;
-            best = font;
-            best.height = core.height;
+            best = {font, fit};
+            best.span.height = core.height;
         }
     }
     return best;
+}
+
+// Where two fonts meet, the boundary between them goes where the glyphs on either side fit their
+// own font best: each font grew over its neighbour's first or last glyphs as far as they fit it
+// at all, not as far as they fit it better than their own.
+void refine_boundary(Placed& a, Placed& b, uint64_t w) {
+    const uint64_t ga = w * static_cast<uint64_t>(a.span.height),
+                   gb = w * static_cast<uint64_t>(b.span.height);
+    const uint64_t reach = REFINE_GLYPHS * gb;
+    const uint64_t lowest =
+        std::max(a.span.start + MIN_GLYPHS * ga, b.span.start > reach ? b.span.start - reach : 0);
+    const uint64_t highest =
+        std::min(b.span.end >= MIN_GLYPHS * gb ? b.span.end - MIN_GLYPHS * gb : 0, b.span.start + reach);
+    double best = -1e300;
+    uint64_t best_t = b.span.start;
+    for (uint64_t t = b.span.start - (b.span.start - std::min(lowest, b.span.start)) / gb * gb; t <= highest;
+         t += gb) {
+        const uint64_t a_end = a.span.start + (t - a.span.start) / ga * ga;
+        const double sum = total_fit(*a.fit, ga, a.span.start, a_end) + total_fit(*b.fit, gb, t, b.span.end);
+        if (sum > best) {
+            best = sum;
+            best_t = t;
+        }
+    }
+    if (best < -1e299) return;
+    b.span.start = best_t;
+    a.span.end = a.span.start + (best_t - a.span.start) / ga * ga;
+    a.span.glyphs = (a.span.end - a.span.start) / ga;
+    b.span.glyphs = (b.span.end - b.span.start) / gb;
 }
 
 // The columns in use: up to the rightmost set bit of any row.
@@ -359,20 +406,28 @@ std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start,
     lower_limit = std::min(lower_limit, start);
     upper_limit = std::clamp<uint64_t>(upper_limit, end, bytes.size());
     // Each font grows between its neighbours' cores; where two fonts then overlap, the later one
-    // keeps the bytes and the earlier is placed again before it.
-    std::vector<FontSpan> fonts(cores.size());
+    // keeps the bytes and the earlier is placed again before it; then each boundary between two
+    // fonts moves to where both fit best.
+    std::vector<Placed> placed(cores.size());
     auto place = [&](size_t i, uint64_t upper) {
         const uint64_t reach = EDGE_GLYPHS * w * static_cast<uint64_t>(cores[i].height);
         const uint64_t lower = i > 0 ? start + cores[i - 1].end_row * w
                                      : std::max(lower_limit, start > reach ? start - reach : 0);
-        fonts[i] = place_font(bytes, ink, start, w, cores[i], lower, upper);
+        placed[i] = place_font(bytes, ink, start, w, cores[i], lower, upper);
     };
     for (size_t i = cores.size(); i-- > 0;) {
         const uint64_t reach = EDGE_GLYPHS * w * static_cast<uint64_t>(cores[i].height);
         place(i,
               i + 1 < cores.size() ? start + cores[i + 1].first_row * w : std::min(upper_limit, end + reach));
-        if (i + 1 < cores.size() && fonts[i].end > fonts[i + 1].start) place(i, fonts[i + 1].start);
+        if (i + 1 < cores.size() && placed[i].span.end > placed[i + 1].span.start)
+            place(i, placed[i + 1].span.start);
     }
+    for (size_t i = 0; i + 1 < placed.size(); ++i)
+        if (placed[i].fit && placed[i + 1].fit &&
+            placed[i].span.end + w * MAX_CELL_HEIGHT >= placed[i + 1].span.start)
+            refine_boundary(placed[i], placed[i + 1], w);
+    std::vector<FontSpan> fonts;
+    for (const Placed& p : placed) fonts.push_back(p.span);
     std::erase_if(fonts, [](const FontSpan& f) { return f.glyphs < MIN_GLYPHS; });
     for (FontSpan& font : fonts) {
         font.structure = cell_structure(row_ink(bytes, font.start, font.end, width), font.height);

@@ -29,8 +29,8 @@ struct FoundPicture {
 };
 
 // Turns the scan's regions, given in file order as a RegionStream hands them out, into pictures in
-// file order. A region is described once the next one is known (a font may grow over the bytes
-// before the next region, never into it).
+// file order. A region is described once the next one is known (a font may grow over the first
+// glyphs of the next region), and the parts of one font the scan cut apart are joined.
 class PictureStream {
 public:
     explicit PictureStream(std::span<const uint8_t> bytes) : bytes_(bytes) {}
@@ -42,8 +42,12 @@ public:
 
 private:
     [[nodiscard]] std::vector<FoundPicture> describe(const PictureRegion& region, uint64_t upper);
+    // The pictures to hand out now: the last font and what follows it are held back until it is
+    // clear that no later part of the same font follows.
+    [[nodiscard]] std::vector<FoundPicture> join_fonts(const std::vector<FoundPicture>& described);
 
     std::span<const uint8_t> bytes_;
+    std::vector<FoundPicture> held_;
     std::optional<PictureRegion> pending_;
     uint64_t described_end_ = 0;  // where the last picture ended
 };
