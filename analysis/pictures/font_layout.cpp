@@ -39,8 +39,13 @@ constexpr double ROUND_FIT_MIN = -8;
 // A font's first glyph lying at a multiple of 2^ALIGNMENT_BITS adds ALIGNMENT_WEIGHT to its fit,
 // less at lower powers of two: worth a few glyphs' fit, enough to choose between places within a
 // font's blank rows.
-constexpr int ALIGNMENT_BITS = 6;
+constexpr int ALIGNMENT_BITS = 8;
 constexpr double ALIGNMENT_WEIGHT = 4;
+// Where a round count is completed, the place of the first glyph weighs more: the glyphs in
+// question are few and often blank, their fit tells little.
+constexpr double COMPLETION_ALIGNMENT_WEIGHT = 8;
+// A font of a round count moves by at most this many glyphs.
+constexpr int64_t SHIFT_GLYPHS = 2;
 // Fonts grow beyond the scanned region by at most this many glyphs: the scan's edges lie within a
 // few glyphs of a font's.
 constexpr uint64_t EDGE_GLYPHS = 16;
@@ -192,6 +197,13 @@ public:
         if (const auto known = memo_.find(at); known != memo_.end()) return known->second;
         return memo_[at] = measure(at);
     }
+    // Where a round count is completed, blank glyphs (a font's first and last are often blank) are
+    // taken before anything else; they score as a glyph that fits neither way.
+    [[nodiscard]] double completing_score(uint64_t at) const {
+        for (uint64_t i = 0; i < w_ * if_blank_.size(); ++i)
+            if (bytes_[at + i] != 0) return score(at);
+        return 0;
+    }
 
 private:
     [[nodiscard]] double measure(uint64_t at) const {
@@ -241,12 +253,40 @@ double total_fit(const GlyphFit& fit, uint64_t glyph, uint64_t s, uint64_t e) {
 // glyphs on either side (blank or sparse glyphs, which fit the rows' blank shares poorly) unless
 // they look like data, and one a few glyphs over is cut back; the change goes to the ends where
 // it costs the least fit.
+// A font of a round count may still lie a glyph or two off: a blank glyph at one end taken for
+// the glyph beyond the other. It moves as a whole where its ends fit best, its first glyph's
+// alignment counted in.
+void shift_round_font(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint64_t upper, uint64_t& s,
+                      uint64_t& e) {
+    double best = -1e300;
+    int64_t best_shift = 0;
+    for (int64_t shift = -SHIFT_GLYPHS; shift <= SHIFT_GLYPHS; ++shift) {
+        const uint64_t moved = static_cast<uint64_t>(shift < 0 ? -shift : shift) * glyph;
+        if (shift < 0 ? s < lower + moved : e + moved > upper) continue;
+        double change =
+            COMPLETION_ALIGNMENT_WEIGHT * alignment(shift < 0 ? s - moved : s + moved) / ALIGNMENT_BITS;
+        for (uint64_t g = 0; g < moved / glyph; ++g)
+            change += shift < 0 ? fit.completing_score(s - (g + 1) * glyph) -
+                                      fit.completing_score(e - (g + 1) * glyph)
+                                : fit.completing_score(e + g * glyph) - fit.completing_score(s + g * glyph);
+        if (change > best) {
+            best = change;
+            best_shift = shift;
+        }
+    }
+    const uint64_t moved = static_cast<uint64_t>(best_shift < 0 ? -best_shift : best_shift) * glyph;
+    s = best_shift < 0 ? s - moved : s + moved;
+    e = best_shift < 0 ? e - moved : e + moved;
+}
+
 void round_count(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint64_t upper, uint64_t& s,
                  uint64_t& e) {
     const uint64_t count = (e - s) / glyph;
+    if (std::find(std::begin(ROUND_COUNTS), std::end(ROUND_COUNTS), count) != std::end(ROUND_COUNTS))
+        return shift_round_font(fit, glyph, lower, upper, s, e);
     for (const uint64_t round : ROUND_COUNTS) {
         const uint64_t change = count > round ? count - round : round - count;
-        if (change == 0 || change > ROUND_SLACK) continue;
+        if (change > ROUND_SLACK) continue;
         const bool grow = count < round;
         double best = -1e300;
         uint64_t best_front = 0;
@@ -426,6 +466,19 @@ std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start,
         if (placed[i].fit && placed[i + 1].fit &&
             placed[i].span.end + w * MAX_CELL_HEIGHT >= placed[i + 1].span.start)
             refine_boundary(placed[i], placed[i + 1], w);
+    // Moved boundaries may have left a font a few glyphs off a round count again.
+    for (size_t i = 0; i < placed.size(); ++i) {
+        Placed& p = placed[i];
+        if (!p.fit) continue;
+        const uint64_t glyph = w * static_cast<uint64_t>(p.span.height);
+        const uint64_t reach = EDGE_GLYPHS * glyph;
+        const uint64_t lower =
+            i > 0 ? placed[i - 1].span.end : std::max(lower_limit, start > reach ? start - reach : 0);
+        const uint64_t upper =
+            i + 1 < placed.size() ? placed[i + 1].span.start : std::min(upper_limit, end + reach);
+        round_count(*p.fit, glyph, lower, upper, p.span.start, p.span.end);
+        p.span.glyphs = (p.span.end - p.span.start) / glyph;
+    }
     std::vector<FontSpan> fonts;
     for (const Placed& p : placed) fonts.push_back(p.span);
     std::erase_if(fonts, [](const FontSpan& f) { return f.glyphs < MIN_GLYPHS; });

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     program.require_subcommand(1);
     const std::vector<Command> commands = {add_render_command(program), add_sheet_command(program),
                                            add_export_command(program), add_widths_command(program),
-                                           add_scan_command(program),   add_find_command(program)};
+                                           add_scan_command(program),   add_find_command(program),
+                                           add_fonts_command(program)};
     if (argc > 1 && argv[1][0] != '-') {
         std::string names;
         bool known = false;
