@@ -11,3 +11,4 @@ Command add_widths_command(CLI::App& program);
 Command add_scan_command(CLI::App& program);
 Command add_find_command(CLI::App& program);
 Command add_fonts_command(CLI::App& program);
+Command add_gallery_command(CLI::App& program);

@@ -27,7 +27,8 @@ struct FontsArgs {
 std::string font_line(const FoundPicture& font) {
     char score[16];
     std::snprintf(score, sizeof score, "%.4f", font.score);
-    return std::to_string(font.start) + "\t" + cell_text(font) + "\t" + std::to_string(font.glyphs) + "\t" + score;
+    return std::to_string(font.start) + "\t" + cell_text(font) + "\t" + std::to_string(font.glyphs) + "\t" +
+           score;
 }
 
 // The font file's name: where the font starts in the input (hexadecimal) and its cell.
@@ -42,10 +43,12 @@ std::string write_font(const MappedFile& file, const FoundPicture& font, const F
     const std::optional<CellRun> cells = read_cells(file.bytes(), font.start, font.width, font.cell_height,
                                                     static_cast<int>(font.glyphs), Transforms{});
     if (!cells) return "the font at " + std::to_string(font.start) + " lies outside " + args.input;
-    const std::string path = (std::filesystem::path(args.extract) / font_file_name(font, args.format)).string();
+    const std::string path =
+        (std::filesystem::path(args.extract) / font_file_name(font, args.format)).string();
     ExportNaming naming;
     naming.name = identifier_from(font_file_name(font, args.format));
-    naming.origin = std::filesystem::path(args.input).filename().string() + " at " + std::to_string(font.start);
+    naming.origin =
+        std::filesystem::path(args.input).filename().string() + " at " + std::to_string(font.start);
     std::string error;
     const bool written = args.format == "psf" ? write_output(path, cells_as_psf(*cells), &error)
                                               : write_output(path, cells_as_bdf(*cells, naming, 0), &error);
@@ -89,9 +92,10 @@ int fonts(const FontsArgs& args) {
 
 Command add_fonts_command(CLI::App& program) {
     auto args = std::make_shared<FontsArgs>();
-    CLI::App* c = add_subcommand(program, "fonts",
-                                 "List the fonts in FILE: lines of start<TAB>cell<TAB>glyphs<TAB>score in file "
-                                 "order (cell like 8x16, in pixels); with --extract, write each as a font file");
+    CLI::App* c =
+        add_subcommand(program, "fonts",
+                       "List the fonts in FILE: lines of start<TAB>cell<TAB>glyphs<TAB>score in file "
+                       "order (cell like 8x16, in pixels); with --extract, write each as a font file");
     add_input_file(*c, args->input);
     c->add_option("-x,--extract", args->extract,
                   "Write each font into this folder (made if missing), named by its start and cell: "
@@ -100,7 +104,8 @@ Command add_fonts_command(CLI::App& program) {
     add_choice(*c, "-f,--format", args->format, {"psf", "bdf"},
                "--extract: psf (a PSF2 console font, the default) or bdf (a BDF font, codes from 0)");
     add_offset(*c, "-d,--offset", args->offset, "The first byte scanned (default 0)");
-    add_offset(*c, "-l,--length", args->length, "Bytes scanned from there (default: to the end)")->type_name("N");
+    add_offset(*c, "-l,--length", args->length, "Bytes scanned from there (default: to the end)")
+        ->type_name("N");
     c->add_flag("--progress", args->progress, "Draw a progress bar on standard error");
     return {c, [args] { return fonts(*args); }};
 }

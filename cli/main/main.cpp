@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     const std::vector<Command> commands = {add_render_command(program), add_sheet_command(program),
                                            add_export_command(program), add_widths_command(program),
                                            add_scan_command(program),   add_find_command(program),
-                                           add_fonts_command(program)};
+                                           add_fonts_command(program),  add_gallery_command(program)};
     if (argc > 1 && argv[1][0] != '-') {
         std::string names;
         bool known = false;

@@ -7,6 +7,7 @@
 #include "cli/walk/piece_walk.h"
 
 // `emit` gets the pictures in file order. A file that loses bytes meanwhile ends the walk as
-// scan_in_pieces does; the picture being described then is dropped too.
+// scan_in_pieces does, after the pictures of the regions found before.
 WalkResult pictures_in_pieces(const MappedFile& file, const ScanOptions& options, int threads,
-                              const std::function<void(const FoundPicture&)>& emit, const WalkControl& control);
+                              const std::function<void(const FoundPicture&)>& emit,
+                              const WalkControl& control);

@@ -4,15 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "analysis/find_pattern.h"
+#include "analysis/pictures/found_pictures.h"
 #include "analysis/scan/scan_regions.h"
 #include "analysis/width_candidates.h"
 #include "cli/files/mapped_file.h"
+#include "cli/formats/picture_lines.h"
 #include "cli/walk/find_in_pieces.h"
 #include "cli/walk/scan_in_pieces.h"
 #include "tests/cli/cli_fixture.h"
@@ -47,11 +50,11 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-std::string regionLine(const PictureRegion& r) {
-    char line[96];
-    std::snprintf(line, sizeof line, "%llu\t%llu\t%d\t%.4f", static_cast<unsigned long long>(r.start),
-                  static_cast<unsigned long long>(r.end), r.width, r.score);
-    return line;
+std::vector<std::string> fieldsOf(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string f; std::getline(in, f, '\t');) fields.push_back(f);
+    return fields;
 }
 
 class Finding : public CliTest {
@@ -203,17 +206,32 @@ TEST_F(Finding, CommandsPrintWhatTheAnalysisFinds) {
     EXPECT_EQ(linesOf(widths.out)[0], want[0]);
     EXPECT_TRUE(widths.out.starts_with("1\t")) << "an 8-pixel font is one byte wide";
 
-    // scan: every region as start, end, width, score.
+    // scan: every picture the analysis describes, in file order, its score, kind, cell and glyphs
+    // beside it; --rank the same lines best first, --min-score on the picture score.
     const CliRun scan = runCli({"scan", input_, "--progress"});
     ASSERT_EQ(scan.exit_code, 0) << describe(scan);
-    std::vector<std::string> regions;
-    for (const PictureRegion& r : scan_regions(file_.bytes(), {})) regions.push_back(regionLine(r));
-    EXPECT_EQ(linesOf(scan.out), regions);
+    std::vector<std::string> pictures;
+    for (const FoundPicture& p : describe_regions(file_.bytes(), scan_regions(file_.bytes(), {})))
+        pictures.push_back(picture_line(p));
+    EXPECT_EQ(linesOf(scan.out), pictures);
     EXPECT_NE(scan.err.find("100.0%"), std::string::npos) << "the progress bar ends full: " << scan.err;
-    const CliRun strict = runCli({"scan", input_, "--min-score", "0.9"});
-    for (const std::string& line : linesOf(strict.out)) {
-        EXPECT_GE(std::stod(line.substr(line.rfind('\t') + 1)), 0.9) << line;
+    bool console_font = false;
+    for (const std::string& line : pictures) {
+        const std::vector<std::string> f = fieldsOf(line);
+        ASSERT_EQ(f.size(), 7u) << line;
+        console_font = console_font || (f[4] == "font" && f[5] == "8x16" && f[6] == "256");
     }
+    EXPECT_TRUE(console_font) << "the 8x16 console font among the code: " << scan.out;
+    const std::vector<std::string> best_first =
+        linesOf(runCli({"scan", input_, "--rank", "--min-score", "0.5"}).out);
+    std::vector<double> scores;
+    for (const std::string& line : best_first) scores.push_back(std::stod(fieldsOf(line)[3]));
+    EXPECT_TRUE(std::is_sorted(scores.rbegin(), scores.rend())) << "best first";
+    EXPECT_TRUE(!scores.empty() && scores.back() >= 0.5);
+    EXPECT_EQ(best_first.size(),
+              static_cast<size_t>(std::count_if(pictures.begin(), pictures.end(), [](const auto& l) {
+                  return std::stod(fieldsOf(l)[3]) >= 0.5;
+              })));
 
     // find: the same pattern typed as rows and drawn as a PBM file: the lower half of the
     // console font's A, which its accented As share.
@@ -327,7 +345,8 @@ TEST_F(Finding, AFileCutShortDuringAScanStopsWithOneMessageAfterWhatWasFound) {
     std::vector<uint8_t> start(1 << 20);
     std::copy(glyphs.begin(), glyphs.end(), start.begin() + 1000);
     std::vector<std::string> regions;
-    for (const PictureRegion& r : scan_regions(start, {})) regions.push_back(regionLine(r));
+    for (const FoundPicture& p : describe_regions(start, scan_regions(start, {})))
+        regions.push_back(picture_line(p));
     ASSERT_FALSE(regions.empty());
     EXPECT_EQ(linesOf(contentsOf(path("out.txt"))), regions);
     std::string err = contentsOf(path("err.txt"));

@@ -1,0 +1,110 @@
+// fonts and gallery: the pictures of a file as fonts written out, and as a contact sheet whose
+// tiles are the views the render command draws.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "cli/pictures/gallery_layout.h"
+#include "tests/cli/cli_fixture.h"
+#include "tests/cli/decoded_picture.h"
+#include "tests/support/package_files.h"
+#include "tests/support/required_package.h"
+
+namespace {
+
+class Pictures : public CliTest {};
+
+std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string f; std::getline(cells, f, '\t');) fields.push_back(f);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// The VGA BIOS holds three fonts back to back at one width (8x16, 8x14, 8x8): listed as three
+// fonts, each written out as a console font whose glyphs are the file's bytes where the list says.
+TEST_F(Pictures, FontsListsTheBiosFontsAndWritesThemOut) {
+    const std::string bios = "/usr/share/seabios/vgabios-stdvga.bin";
+    const std::optional<std::vector<uint8_t>> image = read_bytes(bios);
+    REQUIRE_PACKAGE(image.has_value(), "seabios", bios);
+    const CliRun run = runCli({"fonts", bios, "--extract", path("fonts")});
+    ASSERT_EQ(run.exit_code, 0) << describe(run);
+    const auto rows = rowsOf(run.out);
+    ASSERT_EQ(rows.size(), 3u) << run.out;
+    for (size_t i = 0; i < 3; ++i) {
+        const char* const cells[] = {"8x16", "8x14", "8x8"};
+        EXPECT_EQ(rows[i][1], cells[i]) << run.out;
+        // Within two glyphs of the 256 the fonts have (a blank glyph at an end is hard to place).
+        EXPECT_GE(std::stoi(rows[i][2]), 254) << run.out;
+        EXPECT_LE(std::stoi(rows[i][2]), 256) << run.out;
+        EXPECT_GE(std::stod(rows[i][3]), 0.5) << run.out;
+        const uint64_t start = std::stoull(rows[i][0]);
+        char name[64];
+        std::snprintf(name, sizeof name, "font-0x%llx-%s.psf", static_cast<unsigned long long>(start),
+                      rows[i][1].c_str());
+        const PsfFont font = read_psf(path("fonts/") + name);
+        ASSERT_TRUE(font.ok()) << name;
+        EXPECT_EQ(font.glyphs, std::stoi(rows[i][2]));
+        EXPECT_EQ(font.height, std::stoi(rows[i][1].substr(2)));
+        const std::vector<uint8_t> glyphs = font.glyph_run(0, font.glyphs);
+        EXPECT_TRUE(
+            std::equal(glyphs.begin(), glyphs.end(), image->begin() + static_cast<std::ptrdiff_t>(start)))
+            << name;
+    }
+}
+
+// Each tile of a gallery is the render of its picture (at its width, from its first byte, in
+// columns, at the tile's zoom); the best picture of a file of code with a console font in it is
+// the font, and it comes first.
+TEST_F(Pictures, GalleryTilesAreTheRendersOfTheBestPictures) {
+    const std::string font_path = std::string(CONSOLE_FONT_DIR) + "Lat15-Terminus16.psf.gz";
+    const PsfFont font = read_psf(font_path);
+    REQUIRE_PACKAGE(font.ok(), "console-setup-linux", font_path);
+    std::vector<uint8_t> data = realBytes(300000);
+    const size_t at = data.size();
+    const std::vector<uint8_t> glyphs = font.glyph_run(0, 256);
+    data.insert(data.end(), glyphs.begin(), glyphs.end());
+    const std::vector<uint8_t> more = realBytes(300000, 400000);
+    data.insert(data.end(), more.begin(), more.end());
+    const std::string input = writeInput("code.bin", data);
+
+    const CliRun ranked = runCli({"scan", input, "--rank"});
+    ASSERT_EQ(ranked.exit_code, 0) << describe(ranked);
+    const auto best = rowsOf(ranked.out);
+    ASSERT_FALSE(best.empty());
+    EXPECT_EQ(best[0][4], "font") << ranked.out;
+    EXPECT_LE(std::stoull(best[0][0]), at + font.glyph_size()) << ranked.out;
+    EXPECT_GE(std::stoull(best[0][1]), at + 255 * font.glyph_size()) << ranked.out;
+
+    ASSERT_EQ(
+        runCli({"gallery", input, "-o", path("gallery.png"), "--top", "3", "--min-score", "0"}).exit_code, 0);
+    const DecodedPicture gallery = decodePng(readAll(path("gallery.png")));
+    std::vector<int> widths;
+    for (size_t i = 0; i < 3 && i < best.size(); ++i) widths.push_back(std::stoi(best[i][2]));
+    const GalleryLayout layout = gallery_layout(widths);
+    ASSERT_EQ(gallery.width, layout.width);
+    ASSERT_EQ(gallery.height, layout.height);
+    for (size_t i = 0; i < widths.size(); ++i) {
+        const GalleryTile& tile = layout.tiles[i];
+        const std::string tile_path = path("tile" + std::to_string(i) + ".png");
+        const CliRun render =
+            runCli({"render", input, "--offset", best[i][0], "--width", best[i][2], "--zoom",
+                    std::to_string(tile.zoom), "--multi", "--size",
+                    std::to_string(GALLERY_TILE) + "x" + std::to_string(GALLERY_TILE), "-o", tile_path});
+        ASSERT_EQ(render.exit_code, 0) << describe(render);
+        EXPECT_EQ(firstDifference(cropped(gallery, tile.x, tile.y, GALLERY_TILE, GALLERY_TILE),
+                                  decodePng(readAll(tile_path))),
+                  "")
+            << "tile " << i;
+    }
+}
+
+}  // namespace
