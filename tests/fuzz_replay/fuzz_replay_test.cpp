@@ -16,6 +16,7 @@
 #include "fuzz/file_uri_property.h"
 #include "fuzz/number_entry_property.h"
 #include "fuzz/pattern_text_property.h"
+#include "fuzz/pictures_property.h"
 #include "fuzz/prefs_property.h"
 #include "fuzz/region_scan_property.h"
 #include "fuzz/scratch_dir.h"
@@ -33,8 +34,8 @@ const Check CHECKS[] = {
     {"cli_arguments", check_cli_arguments}, {"file_layer", check_file_layer},
     {"file_uri", check_file_uri},           {"number_entry", check_number_entry},
     {"pattern_text", check_pattern_text},   {"prefs", check_prefs},
-    {"region_scan", check_region_scan},     {"sprite_layout", check_sprite_layout},
-    {"text_routines", check_text_routines},
+    {"region_scan", check_region_scan},     {"pictures", check_pictures},
+    {"sprite_layout", check_sprite_layout}, {"text_routines", check_text_routines},
 };
 
 const std::filesystem::path SOURCE_ROOT = PIXELSIEVE_SOURCE_DIR;
