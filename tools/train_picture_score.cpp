@@ -141,14 +141,15 @@ void write_header(const std::string& path, const Model& m, const std::string& su
     out << "// Each tree: the features and thresholds of its root, left and right comparisons (a value "
            "below\n"
            "// the threshold goes left), and its four leaves.\n";
-    out << "constexpr PictureTree TREES[] = {\n";
+    // One tree to a line: generated data, kept out of the formatter's way.
+    out << "// clang-format off\nconstexpr PictureTree TREES[] = {\n";
     for (const StumpTree& t : m.trees) {
         out << "    {{" << t.feature[0] << ", " << t.feature[1] << ", " << t.feature[2] << "}, {"
             << text(t.threshold[0]) << ", " << text(t.threshold[1]) << ", " << text(t.threshold[2]) << "}, {"
             << text(t.leaf[0]) << ", " << text(t.leaf[1]) << ", " << text(t.leaf[2]) << ", "
             << text(t.leaf[3]) << "}},\n";
     }
-    out << "};\n}  // namespace picture_model\n";
+    out << "};\n// clang-format on\n}  // namespace picture_model\n";
 }
 
 }  // namespace
