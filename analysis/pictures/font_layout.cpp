@@ -48,7 +48,7 @@ constexpr double COMPLETION_ALIGNMENT_WEIGHT = 8;
 constexpr int64_t SHIFT_GLYPHS = 2;
 // Fonts grow beyond the scanned region by at most this many glyphs: the scan's edges lie within a
 // few glyphs of a font's.
-constexpr uint64_t EDGE_GLYPHS = 16;
+constexpr uint64_t EDGE_GLYPHS = 32;
 // A boundary between two fonts moves by at most this many glyphs of the later one.
 constexpr uint64_t REFINE_GLYPHS = 64;
 
@@ -428,7 +428,11 @@ std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start,
     if (width < 1 || width > MAX_FONT_WIDTH) return {};
     const uint64_t w = static_cast<uint64_t>(width);
     start = std::min<uint64_t>(start, bytes.size());
-    end = std::clamp<uint64_t>(end, start, bytes.size());
+    // Bytes before the lower limit belong to a picture before: the rows start after it, on the
+    // region's own grid of rows.
+    if (lower_limit > start) start += (lower_limit - start + w - 1) / w * w;
+    end = std::clamp<uint64_t>(end, std::min<uint64_t>(start, bytes.size()), bytes.size());
+    start = std::min(start, end);
     const std::vector<uint8_t> ink = row_ink(bytes, start, end, width);
     const CellFit whole = best_cell_height(ink);
     if (whole.height == 0 || whole.structure < FONT_STRUCTURE_MIN ||

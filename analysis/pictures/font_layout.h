@@ -18,6 +18,8 @@ struct FontSpan {
 
 // The fonts in [start, end) at `width` bytes per row (1..MAX_FONT_WIDTH), in order; the parts
 // between them belong to no font. Empty where the rows show no glyph cell. The bytes around the
-// range may be read: a font whose first or last glyphs the scan left out is extended over them.
+// range, within [lower_limit, upper_limit), may be read: a font whose first or last glyphs the
+// scan left out is extended over them. No font starts before lower_limit or ends after
+// upper_limit.
 [[nodiscard]] std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start, uint64_t end,
                                                int width, uint64_t lower_limit, uint64_t upper_limit);

@@ -102,9 +102,17 @@ std::vector<FoundPicture> PictureStream::join_fonts(const std::vector<FoundPictu
 
 std::vector<FoundPicture> PictureStream::feed(const PictureRegion& next) {
     std::vector<FoundPicture> out;
-    // A font may take the first glyphs of the next region (the scan's edge between two widths is
-    // approximate); that region is then described from where the font ends.
-    if (pending_) out = join_fonts(describe(*pending_, next.end));
+    if (pending_) {
+        // A font may take the first glyphs of the next region (the scan's edge between two widths
+        // is approximate), though not those of a font that region holds itself; that region is
+        // then described from where the font ends.
+        uint64_t upper = next.end;
+        if (next.width != pending_->width)
+            for (const FontSpan& font :
+                 find_fonts(bytes_, next.start, next.end, next.width, pending_->start, next.end))
+                upper = std::min(upper, font.start);
+        out = join_fonts(describe(*pending_, std::max(upper, next.start)));
+    }
     pending_ = next;
     return out;
 }

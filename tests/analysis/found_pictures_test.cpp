@@ -102,3 +102,44 @@ TEST(FoundPictures, ConsoleFontsAreFontsAtTheirCell) {
     EXPECT_GE(static_cast<double>(right_cell), 0.95 * static_cast<double>(counted));
     EXPECT_GE(static_cast<double>(placed), 0.9 * static_cast<double>(counted));
 }
+
+// A kernel's fonts as it stores them: an 8x8 font, a 64-byte gap, an 8x16 font at the same width,
+// then a 16x32 font in rows of two bytes, all among code. Three fonts, each at its own cell, the two
+// of one width apart, every one starting within two glyphs of its first.
+TEST(FoundPictures, FontsBackToBackAreToldApart) {
+    const PsfFont small = read_psf(std::string(CONSOLE_FONT_DIR) + "Lat15-VGA8.psf.gz");
+    const PsfFont tall = read_psf(std::string(CONSOLE_FONT_DIR) + "Lat15-VGA16.psf.gz");
+    const PsfFont wide = read_psf(std::string(CONSOLE_FONT_DIR) + "Lat15-Terminus32x16.psf.gz");
+    std::vector<std::string> missing;
+    std::vector<uint8_t> bytes = machine_code(256 << 10, &missing);
+    REQUIRE_PACKAGE(small.ok() && tall.ok() && wide.ok() && bytes.size() >= (256u << 10),
+                    "console-setup-linux", first_missing(missing));
+    struct Placed {
+        const PsfFont* font;
+        uint64_t start;
+    };
+    std::vector<Placed> placed;
+    const size_t first = bytes.size() / 2 / 64 * 64;
+    std::vector<uint8_t> fonts;
+    for (const PsfFont* font : {&small, &tall, &wide}) {
+        placed.push_back({font, first + fonts.size()});
+        const std::vector<uint8_t> glyphs = font->glyph_run(0, 256);
+        fonts.insert(fonts.end(), glyphs.begin(), glyphs.end());
+        if (font == &small) fonts.resize(fonts.size() + 64, 0);
+    }
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(first), fonts.begin(), fonts.end());
+
+    const std::vector<FoundPicture> found = describe_regions(bytes, scan_regions(bytes, {}));
+    for (const Placed& p : placed) {
+        const uint64_t glyph = p.font->glyph_size();
+        const auto match = std::find_if(found.begin(), found.end(), [&](const FoundPicture& f) {
+            return f.kind == PictureKind::Font && f.cell_height == p.font->height &&
+                   f.width == p.font->row_bytes && f.start + 2 * glyph >= p.start &&
+                   f.start <= p.start + 2 * glyph;
+        });
+        ASSERT_NE(match, found.end()) << "no font of " << p.font->height << " rows at " << p.start;
+        EXPECT_GE(match->score, SHOWN_SCORE);
+        EXPECT_LE(match->end, p.start + 258 * glyph) << "the font of " << p.font->height << " rows runs on";
+        EXPECT_GE(match->glyphs, 250u) << "the font of " << p.font->height << " rows";
+    }
+}
