@@ -107,7 +107,8 @@ std::vector<FoundPicture> PictureStream::feed(const PictureRegion& next) {
         // is approximate), though not those of a font that region holds itself; that region is
         // then described from where the font ends.
         uint64_t upper = next.end;
-        if (next.width != pending_->width)
+        if (next.width != pending_->width && pending_->width <= MAX_FONT_WIDTH &&
+            next.width <= MAX_FONT_WIDTH)
             for (const FontSpan& font :
                  find_fonts(bytes_, next.start, next.end, next.width, pending_->start, next.end))
                 upper = std::min(upper, font.start);
