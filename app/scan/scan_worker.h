@@ -35,7 +35,13 @@ public:
     // Stops any scan still running, then scans `bytes` with the options on `threads` threads
     // (see run_scan_job). Returns the new scan's ticket; tickets count up from 1 and stay below
     // 2^31, so they fit an event's object number.
-    uint32_t start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads);
+    //
+    // With a `nice_increment` above 0 the scan's thread first raises its own nice value by that
+    // much (Linux keeps one per thread), and the threads it starts inherit it: the scan then
+    // yields the processor to the caller's threads. A value the system refuses leaves it as it
+    // was.
+    uint32_t start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads,
+                   int nice_increment = 0);
 
     // Raises the cancel flag and joins the thread: afterwards nothing of the scan runs, and the
     // bytes may be released. Its result is dropped, and `finished` is not called for it unless
@@ -65,7 +71,8 @@ public:
     [[nodiscard]] std::vector<FoundPicture> found_since(size_t first) const;
 
 private:
-    void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket);
+    void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket,
+             int nice_increment);
 
     Finished finished_;
     Progress progress_callback_;
