@@ -118,9 +118,10 @@ TEST_F(PictureFinderTest, CommandsFollowTheViewMenuWithTheirShortcuts) {
     for (QAction* action : view->actions()) {
         items << (action->isSeparator() ? QString("-") : action->text());
     }
-    EXPECT_EQ(items, QStringList({"Zoom", "Grid\tCtrl+G", "Inverse\tCtrl+I", "Multi columns\tCtrl+M",
-                                  "Reverse byte\tCtrl+R", "Stay on top\tCtrl+T", "-", "Suggest width\tCtrl+W",
-                                  "Next picture\tCtrl+N", "Previous picture\tCtrl+Shift+N"}));
+    EXPECT_EQ(items,
+              QStringList({"Zoom", "Grid\tCtrl+G", "Inverse\tCtrl+I", "Multi columns\tCtrl+M",
+                           "Reverse byte\tCtrl+R", "Stay on top\tCtrl+T", "-", "Suggest width\tCtrl+W",
+                           "Next picture\tCtrl+N", "Previous picture\tCtrl+Shift+N", "Pictures...\tCtrl+P"}));
 
     window->frame->activateWindow();
     QApplication::setActiveWindow(window->frame);
@@ -129,6 +130,7 @@ TEST_F(PictureFinderTest, CommandsFollowTheViewMenuWithTheirShortcuts) {
         {Qt::Key_N, Qt::ControlModifier, CmdNextPicture},
         {Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier, CmdPreviousPicture},
         {Qt::Key_O, Qt::ControlModifier, CmdOpen},
+        {Qt::Key_P, Qt::ControlModifier, CmdPictures},
     };
     for (auto [key, modifiers, id] : keys) {
         QTest::keyClick(window->frame->windowHandle(), key, modifiers);

@@ -12,6 +12,8 @@
 
 #include "app/commands.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
+#include "app/pictures_window.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
@@ -37,6 +39,9 @@ protected:
     }
     void TearDown() override {
         forgetTrackedKeys();
+        // As at the program's exit: the scan every load starts stops before its data goes.
+        close_pictures_window();
+        stop_picture_scan();
         closeWindow(MainWindow);
         releaseAllImages();
         loaded_data.release();
