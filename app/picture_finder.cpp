@@ -188,19 +188,21 @@ void start_picture_scan(const FinderView& view) {
     worker().report_progress(followed);
 }
 
-ScanNews picture_scan_news(size_t first) {
+ScanNews picture_scan_news(size_t first, size_t limit) {
     ScanNews news;
     news.file = data_serial;
     if (found.ready) {
         news.finished = true;
         news.thousandths = 1000;
         if (first < found.list.size()) {
-            news.pictures.assign(found.list.begin() + static_cast<std::ptrdiff_t>(first), found.list.end());
+            const auto from = found.list.begin() + static_cast<std::ptrdiff_t>(first);
+            const size_t count = std::min(found.list.size() - first, limit);
+            news.pictures.assign(from, from + static_cast<std::ptrdiff_t>(count));
         }
     } else if (worker().busy()) {
         news.running = true;
         news.thousandths = worker().progress();
-        news.pictures = worker().found_since(first);
+        news.pictures = worker().found_since(first, limit);
     }
     return news;
 }

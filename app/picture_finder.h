@@ -69,12 +69,12 @@ void start_picture_scan(const FinderView& view);
 // What the scan of the loaded file has found, for a window that follows it.
 struct ScanNews {
     uint64_t file = 0;  // changes with every load: pictures taken before belong to another file
-    std::vector<FoundPicture> pictures;  // found from the `first`-th on, in file order
+    std::vector<FoundPicture> pictures;  // found from the `first`-th on, at most `limit`, in file order
     bool running = false;                // a scan of this file runs
     bool finished = false;               // its scan has ended: `pictures` are all there are
     int thousandths = 0;                 // how far it has come
 };
-[[nodiscard]] ScanNews picture_scan_news(size_t first);
+[[nodiscard]] ScanNews picture_scan_news(size_t first, size_t limit = SIZE_MAX);
 
 // While on, the scan's progress is posted to the loop (EventCode::TaskProgress) as it moves, so
 // that a window can follow it; a progress dialog has it on while it shows, whatever this says.

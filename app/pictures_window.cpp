@@ -17,6 +17,7 @@
 #include "runtime/ui/keys.h"
 #include "runtime/ui/menus.h"
 #include "runtime/ui/picture_list.h"
+#include "runtime/ui/posted_events.h"
 #include "runtime/ui/statusbar.h"
 
 namespace {
@@ -33,6 +34,10 @@ constexpr int WINDOW_WIDTH = MAP_X + MAP_WIDTH + 4;
 constexpr int FILTER_Y = LIST_HEIGHT + 4;
 constexpr int WINDOW_HEIGHT = FILTER_Y + 58;
 constexpr int COUNTS_FIELD_WIDTH = 240;
+
+// At most this many pictures are taken in one turn of the loop: the scan may hand over thousands
+// at once (a run of pieces joined together), and every handler is to stay short.
+constexpr size_t PICTURES_PER_TURN = 1024;
 
 constexpr ColourValue MAP_BACKGROUND = 0x282828;
 constexpr ColourValue MAP_MARKER = 0x0080FF;  // orange (red in the low byte)
@@ -60,9 +65,8 @@ std::string score_text(double score) {
 }
 
 std::string row_text(int row, int column) {
-    const std::vector<FoundPicture>& shown = window.table.shown();
-    if (row < 0 || static_cast<size_t>(row) >= shown.size()) return {};
-    const FoundPicture& picture = shown[static_cast<size_t>(row)];
+    if (row < 0 || static_cast<size_t>(row) >= window.table.shown()) return {};
+    const FoundPicture& picture = window.table.shown(static_cast<size_t>(row));
     switch (column) {
         case 1:
             return decimalText(static_cast<int64_t>(picture.start));
@@ -80,9 +84,8 @@ std::string row_text(int row, int column) {
 }
 
 void draw_row_thumbnail(int row, PixelSurface& into) {
-    const std::vector<FoundPicture>& shown = window.table.shown();
-    if (row >= 0 && static_cast<size_t>(row) < shown.size()) {
-        draw_thumbnail(window.data, shown[static_cast<size_t>(row)], into);
+    if (row >= 0 && static_cast<size_t>(row) < window.table.shown()) {
+        draw_thumbnail(window.data, window.table.shown(static_cast<size_t>(row)), into);
     }
 }
 
@@ -111,7 +114,7 @@ void draw_map() {
 }
 
 void write_status() {
-    const size_t shown = window.table.shown().size();
+    const size_t shown = window.table.shown();
     setStatusText(PicturesStatusBar, 0,
                   decimalText(static_cast<int64_t>(shown)) + " shown, " +
                       decimalText(static_cast<int64_t>(window.table.hidden())) + " hidden",
@@ -128,20 +131,33 @@ void write_status() {
 // The list, the map and the status line after the table changed. The selected picture stays
 // selected where it is still listed; otherwise the best row is.
 void show_table(const std::optional<FoundPicture>& selected) {
-    const std::vector<FoundPicture>& shown = window.table.shown();
-    setPictureListRows(PicturesList, static_cast<int>(shown.size()));
+    const size_t shown = window.table.shown();
+    setPictureListRows(PicturesList, static_cast<int>(shown));
     const std::optional<size_t> row = selected ? window.table.row_of(*selected) : std::nullopt;
-    setControlState(PicturesList, row ? static_cast<int32_t>(*row) : (shown.empty() ? -1 : 0));
-    window.marks = map_marks(window.map, shown);
+    setControlState(PicturesList, row ? static_cast<int32_t>(*row) : (shown == 0 ? -1 : 0));
     draw_map();
     write_status();
 }
 
+void mark_every_shown_picture() {
+    window.marks = unmarked_rows(window.map);
+    for (size_t row = 0; row < window.table.shown(); ++row) {
+        mark_picture(window.map, window.table.shown(row), window.marks);
+    }
+}
+
+// Takes the pictures of a look at the scan: into the table, and onto the map when listed.
+void take_pictures(const std::vector<FoundPicture>& pictures) {
+    window.table.add(pictures);
+    for (const FoundPicture& picture : pictures) {
+        if (window.table.passes(picture)) mark_picture(window.map, picture, window.marks);
+    }
+}
+
 std::optional<FoundPicture> selected_picture() {
     const int32_t row = controlState(PicturesList);
-    const std::vector<FoundPicture>& shown = window.table.shown();
-    if (row < 0 || static_cast<size_t>(row) >= shown.size()) return std::nullopt;
-    return shown[static_cast<size_t>(row)];
+    if (row < 0 || static_cast<size_t>(row) >= window.table.shown()) return std::nullopt;
+    return window.table.shown(static_cast<size_t>(row));
 }
 
 void build_controls() {
@@ -154,9 +170,8 @@ void build_controls() {
     createCanvas(PicturesMap, MAP_X, 0, MAP_WIDTH, LIST_HEIGHT);
     setControlText(PicturesMap, "file map");  // names it in the layout dump
     setToolTip(PicturesMap, "the whole file: a click shows that place");
-    char threshold[16];
-    std::snprintf(threshold, sizeof threshold, "%g", SHOWN_SCORE);
-    createCheckBox(PicturesFilterBox, 4, FILTER_Y, 220, 22, std::string("only score \u2265 ") + threshold);
+    static_assert(SHOWN_SCORE == 0.5, "the filter's label names the score");
+    createCheckBox(PicturesFilterBox, 4, FILTER_Y, 220, 22, "only score ≥ 0.5");
     setControlState(PicturesFilterBox, 1);
     if (createStatusBar(PicturesStatusBar, windowHandle(PicturesWindow)) != 0) {
         addStatusField(COUNTS_FIELD_WIDTH);
@@ -196,9 +211,10 @@ bool pictures_window_open() { return window.open; }
 
 void update_pictures_window(const FinderView& view) {
     if (!window.open) return;
-    ScanNews news = picture_scan_news(window.known ? window.table.all().size() : 0);
+    const size_t first = window.known ? window.table.taken() : 0;
+    ScanNews news = picture_scan_news(first, PICTURES_PER_TURN);
     const bool another_file = !window.known || news.file != window.file;
-    if (another_file && window.known) news = picture_scan_news(0);
+    if (another_file && first > 0) news = picture_scan_news(0, PICTURES_PER_TURN);
     const std::optional<FoundPicture> selected = another_file ? std::nullopt : selected_picture();
     if (another_file) {
         window.table.clear();
@@ -206,6 +222,11 @@ void update_pictures_window(const FinderView& view) {
         window.known = true;
         window.data = view.data;
         window.map = FileMap{view.data.size(), LIST_HEIGHT};
+        window.marks = unmarked_rows(window.map);
+    }
+    if (news.pictures.size() == PICTURES_PER_TURN) {
+        // More may wait: the next turn of the loop takes them.
+        postEventFromAnyThread(EventCode::TaskProgress, MainWindow, 0, 0);
     }
     const bool progressed = news.running != window.scanning || news.finished != window.scanned ||
                             news.thousandths / 10 != window.thousandths / 10;
@@ -213,7 +234,7 @@ void update_pictures_window(const FinderView& view) {
     window.scanned = news.finished;
     window.thousandths = news.thousandths;
     if (another_file || !news.pictures.empty()) {
-        window.table.add(news.pictures);
+        take_pictures(news.pictures);
         show_table(selected);
     } else if (progressed) {
         write_status();
@@ -243,6 +264,7 @@ std::optional<ViewPlace> pictures_window_control(int control, int32_t kind, cons
     } else if (control == PicturesFilterBox) {
         const std::optional<FoundPicture> selected = selected_picture();
         window.table.set_filter(controlState(PicturesFilterBox) != 0);
+        mark_every_shown_picture();
         show_table(selected);
     } else if (control == PicturesMap && !window.data.empty()) {
         const bool pressed = kind == ControlEventKind::LeftDown ||

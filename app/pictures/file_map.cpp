@@ -24,15 +24,15 @@ uint64_t FileMap::first_byte_of(int row) const {
     return static_cast<uint64_t>(std::min<Wide>(first, file_size - 1));
 }
 
-std::vector<double> map_marks(const FileMap& map, std::span<const FoundPicture> pictures) {
-    std::vector<double> marks(static_cast<size_t>(std::max(map.height, 1)), -1.0);
-    for (const FoundPicture& picture : pictures) {
-        const int top = map.row_of(picture.start);
-        const int bottom = map.row_of(picture.end > picture.start ? picture.end - 1 : picture.start);
-        for (int row = top; row <= bottom; ++row)
-            marks[static_cast<size_t>(row)] = std::max(marks[static_cast<size_t>(row)], picture.score);
-    }
-    return marks;
+std::vector<double> unmarked_rows(const FileMap& map) {
+    return std::vector<double>(static_cast<size_t>(std::max(map.height, 1)), -1.0);
+}
+
+void mark_picture(const FileMap& map, const FoundPicture& picture, std::vector<double>& marks) {
+    const int top = map.row_of(picture.start);
+    const int bottom = map.row_of(picture.end > picture.start ? picture.end - 1 : picture.start);
+    for (int row = top; row <= bottom && static_cast<size_t>(row) < marks.size(); ++row)
+        marks[static_cast<size_t>(row)] = std::max(marks[static_cast<size_t>(row)], picture.score);
 }
 
 MapSpan map_view_span(const FileMap& map, int64_t first, int64_t shown) {

@@ -2,7 +2,6 @@
 // The map of the file in the Pictures window, as arithmetic: a strip of pixel rows for the whole
 // file, first byte at the top, where every picture leaves a mark and the main view a marker.
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "analysis/pictures/found_pictures.h"
@@ -20,9 +19,11 @@ struct FileMap {
     [[nodiscard]] uint64_t first_byte_of(int row) const;
 };
 
-// One mark per pixel row: the best score of the pictures that reach into the row, -1 where none
-// does. A picture covers the rows from that of its first byte to that of its last.
-[[nodiscard]] std::vector<double> map_marks(const FileMap& map, std::span<const FoundPicture> pictures);
+// One mark per pixel row, `map.height` of them, -1 where no picture reaches: marking a picture
+// gives the rows from that of its first byte to that of its last the best score they have been
+// given so far.
+[[nodiscard]] std::vector<double> unmarked_rows(const FileMap& map);
+void mark_picture(const FileMap& map, const FoundPicture& picture, std::vector<double>& marks);
 
 // The rows the main view covers, from the row of its first byte to that of its last: `shown`
 // bytes from `first` (a first byte before the file counts from 0).

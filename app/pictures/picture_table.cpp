@@ -3,22 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-namespace {
-
-// rank_pictures' order: a stable sort on the score alone, so equal scores keep file order. A
-// merge that takes from the pictures held first on a tie keeps it for pictures that come later.
-bool ranks_before(const FoundPicture& a, const FoundPicture& b) { return a.score > b.score; }
-
-void merge_into(std::vector<FoundPicture>& ranked, std::vector<FoundPicture> fresh) {
-    if (fresh.empty()) return;
-    std::stable_sort(fresh.begin(), fresh.end(), ranks_before);
-    const auto middle = static_cast<std::ptrdiff_t>(ranked.size());
-    ranked.insert(ranked.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
-    std::inplace_merge(ranked.begin(), ranked.begin() + middle, ranked.end(), ranks_before);
-}
-
-}  // namespace
-
 std::string picture_kind_text(const FoundPicture& picture) {
     if (picture.kind != PictureKind::Font) return "picture";
     return "font " + std::to_string(picture.cell_width) + "x" + std::to_string(picture.cell_height) +
@@ -26,7 +10,8 @@ std::string picture_kind_text(const FoundPicture& picture) {
 }
 
 void PictureTable::clear() {
-    all_.clear();
+    pictures_.clear();
+    ranked_.clear();
     shown_.clear();
 }
 
@@ -34,24 +19,45 @@ bool PictureTable::passes(const FoundPicture& picture) const {
     return !filter_ || picture.score >= SHOWN_SCORE;
 }
 
+// rank_pictures' order is a stable sort on the score alone, so equal scores keep file order; the
+// numbers count in file order, so a higher number on a tie comes later.
+void PictureTable::merge(std::vector<uint32_t>& order, std::vector<uint32_t> fresh) const {
+    const auto before = [this](uint32_t a, uint32_t b) {
+        const double sa = pictures_[a].score, sb = pictures_[b].score;
+        return sa > sb || (sa == sb && a < b);
+    };
+    std::sort(fresh.begin(), fresh.end(), before);
+    const auto middle = static_cast<std::ptrdiff_t>(order.size());
+    order.insert(order.end(), fresh.begin(), fresh.end());
+    std::inplace_merge(order.begin(), order.begin() + middle, order.end(), before);
+}
+
 void PictureTable::add(std::span<const FoundPicture> found) {
-    std::vector<FoundPicture> passing;
-    for (const FoundPicture& picture : found)
-        if (passes(picture)) passing.push_back(picture);
-    merge_into(all_, {found.begin(), found.end()});
-    merge_into(shown_, std::move(passing));
+    std::vector<uint32_t> fresh, passing;
+    for (const FoundPicture& picture : found) {
+        const auto number = static_cast<uint32_t>(pictures_.size());
+        pictures_.push_back(picture);
+        fresh.push_back(number);
+        if (passes(picture)) passing.push_back(number);
+    }
+    merge(ranked_, std::move(fresh));
+    merge(shown_, std::move(passing));
 }
 
 void PictureTable::set_filter(bool only_shown_score) {
     filter_ = only_shown_score;
     shown_.clear();
-    std::copy_if(all_.begin(), all_.end(), std::back_inserter(shown_),
-                 [this](const FoundPicture& picture) { return passes(picture); });
+    std::copy_if(ranked_.begin(), ranked_.end(), std::back_inserter(shown_),
+                 [this](uint32_t number) { return passes(pictures_[number]); });
 }
 
 std::optional<size_t> PictureTable::row_of(const FoundPicture& picture) const {
-    const auto [first, last] = std::equal_range(shown_.begin(), shown_.end(), picture, ranks_before);
-    const auto found = std::find(first, last, picture);
-    if (found == last) return std::nullopt;
-    return static_cast<size_t>(found - shown_.begin());
+    // The shown rows are ordered by score, so only those of the same score need a look.
+    const auto first = std::partition_point(shown_.begin(), shown_.end(), [&](uint32_t number) {
+        return pictures_[number].score > picture.score;
+    });
+    for (auto at = first; at != shown_.end() && pictures_[*at].score == picture.score; ++at) {
+        if (pictures_[*at] == picture) return static_cast<size_t>(at - shown_.begin());
+    }
+    return std::nullopt;
 }

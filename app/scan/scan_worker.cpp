@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -64,10 +65,12 @@ void ScanWorker::stop() {
     result_.shrink_to_fit();
 }
 
-std::vector<FoundPicture> ScanWorker::found_since(size_t first) const {
+std::vector<FoundPicture> ScanWorker::found_since(size_t first, size_t limit) const {
     std::lock_guard<std::mutex> hold(found_lock_);
     if (first >= found_.size()) return {};
-    return {found_.begin() + static_cast<std::ptrdiff_t>(first), found_.end()};
+    const size_t count = std::min(found_.size() - first, limit);
+    const auto from = found_.begin() + static_cast<std::ptrdiff_t>(first);
+    return {from, from + static_cast<std::ptrdiff_t>(count)};
 }
 
 std::optional<std::vector<FoundPicture>> ScanWorker::take() {

@@ -8,6 +8,7 @@
 // by the worker and guarded by the join: the thread writes the result, sets `done` and then calls
 // `finished`; the caller reads the result only after joining.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -66,9 +67,9 @@ public:
     // the scan goes on.
     [[nodiscard]] std::optional<std::vector<FoundPicture>> take();
 
-    // While the scan runs: the pictures described so far from the `first`-th on, in file order
-    // (all of them make up take()'s result). Any thread may ask.
-    [[nodiscard]] std::vector<FoundPicture> found_since(size_t first) const;
+    // While the scan runs: the pictures described so far from the `first`-th on, in file order,
+    // at most `limit` of them (all of them make up take()'s result). Any thread may ask.
+    [[nodiscard]] std::vector<FoundPicture> found_since(size_t first, size_t limit = SIZE_MAX) const;
 
 private:
     void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket,
