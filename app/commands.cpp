@@ -96,6 +96,21 @@ void take_finder_answer(const FinderAnswer& answer) {
     ignore_escape_until_released();
 }
 
+// Opening the Pictures window, and its Escape.
+bool pictures_window_command(int command) {
+    if (command == CmdPictures) {
+        open_pictures_window(finder_view());
+        redraw_view();  // puts the map's marker where the view is
+        return true;
+    }
+    if (command == CmdClosePictures) {
+        close_pictures_window();
+        ignore_escape_until_released();
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool load_and_show(const std::string& path) {
@@ -219,6 +234,9 @@ LoopAction handle_command(int command) {
         take_finder_answer(finder);
         return LoopAction::Continue;
     }
+    if (pictures_window_command(command)) {
+        return LoopAction::Continue;
+    }
     LoopAction action = LoopAction::Continue;
     switch (command) {
         case CmdQuit:
@@ -271,14 +289,6 @@ LoopAction handle_command(int command) {
         case CmdZoomPreview:
             setControlState(PreviewBox, 1 - controlState(PreviewBox));
             redraw_view();
-            break;
-        case CmdPictures:
-            open_pictures_window(finder_view());
-            redraw_view();  // puts the map's marker where the view is
-            break;
-        case CmdClosePictures:
-            close_pictures_window();
-            ignore_escape_until_released();
             break;
         case CmdJumpHere:
             if (shell_state.jump_row != -1) {

@@ -322,8 +322,9 @@ TEST_F(PictureFinderTest, NextPictureWithoutDataSaysThereIsNone) {
     EXPECT_EQ(dialogs.seen()[0].text, "No picture found after this point.");
 }
 
-// Cancel stops the waiting and changes nothing; the scan goes on, and its end reaches the loop
-// as an event, after which the command jumps at once.
+// Cancel stops the waiting and changes nothing; the scan (started by the load, still running on
+// a file this large) goes on, and its end reaches the loop as an event, after which the command
+// jumps at once.
 TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) {
     const std::vector<uint8_t> bytes = large_file();
     open(bytes, "large.bin");
@@ -348,7 +349,7 @@ TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) 
 }
 
 // A new load while the scan still reads the old data: the scan stops before the data goes (the
-// sanitizers would see it read freed memory otherwise), and the next command scans the new file.
+// sanitizers would see it read freed memory otherwise), and the new file's scan starts with it.
 TEST_F(PictureFinderTest, ANewLoadWhileTheScanRunsScansTheNewFile) {
     {
         ModalDriver dialogs;
