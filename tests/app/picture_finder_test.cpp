@@ -69,21 +69,6 @@ protected:
             EXPECT_EQ(seen.kind, "other");
         }
     }
-    // Hands the loop's events to the shell until the scan's end has reached it.
-    static bool pump_until_scan_end(int timeout_ms = 120000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeout_ms) {
-            const int32_t code = pollEvent(20);
-            if (code >= EventCode::Control) {
-                (void)handle_event(code);
-            }
-            if (code == EventCode::TaskDone) {
-                return true;
-            }
-        }
-        return false;
-    }
     // The pictures Next and Previous visit: those that score SHOWN_SCORE or more.
     static std::vector<FoundPicture> regions_of(const std::vector<uint8_t>& bytes) {
         ScanOptions options;

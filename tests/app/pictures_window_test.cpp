@@ -2,7 +2,6 @@
 // scan's pictures best first, each thumbnail drawn (a grab paints them all; the sanitizers watch
 // the reads), and a file loaded while it is open replaces every row at once, before anything can
 // draw the old file's from freed data. The inputs are real fonts in real code.
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include "app/pictures/picture_table.h"
@@ -15,16 +14,6 @@ namespace {
 
 class PicturesWindowTest : public ShellTest {
 protected:
-    static bool pump_until_scan_end() {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 120000) {
-            const int32_t code = pollEvent(20);
-            if (code >= EventCode::Control) (void)handle_event(code);
-            if (code == EventCode::TaskDone) return true;
-        }
-        return false;
-    }
     // What the list shows: the start and width of each row, as its texts give them.
     static std::vector<std::string> listed() {
         std::vector<std::string> starts;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +62,22 @@ protected:
     // Loads the bytes as a file, as a drop or the command line would.
     void load(const std::vector<uint8_t>& bytes, const std::string& name = "data.bin") {
         ASSERT_TRUE(load_and_show(write_file(name, bytes)));
+    }
+
+    // Hands the loop's events to the shell until the picture scan's end has reached it.
+    static bool pump_until_scan_end(int timeout_ms = 120000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeout_ms) {
+            const int32_t code = pollEvent(20);
+            if (code >= EventCode::Control) {
+                (void)handle_event(code);
+            }
+            if (code == EventCode::TaskDone) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // A pixel of the canvas's backing picture, as the screen shows it.

@@ -56,16 +56,6 @@ TEST(PictureTable, PiecesArrivingInFileOrderKeepTheRankOrderAndTheCounts) {
     }
 }
 
-TEST(PictureTable, KindTextNamesTheCellAndTheGlyphs) {
-    FoundPicture font;
-    font.kind = PictureKind::Font;
-    font.cell_width = 8;
-    font.cell_height = 16;
-    font.glyphs = 256;
-    EXPECT_EQ(picture_kind_text(font), "font 8x16 \u00D7 256");
-    EXPECT_EQ(picture_kind_text(FoundPicture{}), "picture");
-}
-
 // A click on a row goes to that row's first byte, which lies in the row; no byte before it does.
 TEST(FileMap, RowsAndTheirFirstBytesAgreeForFilesOfEverySize) {
     const uint64_t sizes[] = {1, 7, 539, 540, 541, 1000003, 1ull << 30, 5ull << 30, 1ull << 62};
