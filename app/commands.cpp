@@ -1,8 +1,11 @@
 #include "app/commands.h"
 
+#include <optional>
+
 #include "app/image_export.h"
 #include "app/main_window.h"
 #include "app/picture_finder.h"
+#include "app/pictures_window.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/binary_slice.h"
@@ -93,6 +96,21 @@ void take_finder_answer(const FinderAnswer& answer) {
     ignore_escape_until_released();
 }
 
+// Opening the Pictures window, and its Escape.
+bool pictures_window_command(int command) {
+    if (command == CmdPictures) {
+        open_pictures_window(finder_view());
+        redraw_view();  // puts the map's marker where the view is
+        return true;
+    }
+    if (command == CmdClosePictures) {
+        close_pictures_window();
+        ignore_escape_until_released();
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool load_and_show(const std::string& path) {
@@ -102,9 +120,12 @@ bool load_and_show(const std::string& path) {
         return false;
     }
     // The picture scan reads the loaded data in place: it stops before the data is replaced. A
-    // failed load leaves both alone.
+    // failed load leaves both alone. The new file's scan starts at once, and the Pictures window
+    // lets go of the old data before anything can draw it.
     stop_picture_scan();
     loaded_data = std::move(fresh);
+    start_picture_scan(finder_view());
+    update_pictures_window(finder_view());
     shell_state.last_folder = result.folder;
     shell_state.last_file_name = result.name;
     // The range follows the new length; the position, row_offset and the fine offset stay until
@@ -124,6 +145,10 @@ LoopAction poll_keys() {
         }
     } else {
         escape_needs_release = false;
+    }
+    // The arrows walk the Pictures window's list while it has the keyboard.
+    if (activeWindow() == PicturesWindow) {
+        return LoopAction::Continue;
     }
     if (keyHeldNow(VirtualKey::Right) != 0 && controlState(WidthScrollBar) < view_settings.maxwidth) {
         step_control(WidthScrollBar, +1);
@@ -192,6 +217,10 @@ void handle_control(int control, int32_t kind) {
             break;
         default:
             // The scroll bars' work is done by apply_position, bound to them.
+            if (const std::optional<ViewPlace> place =
+                    pictures_window_control(control, kind, finder_view())) {
+                show_place(*place);
+            }
             break;
     }
 }
@@ -203,6 +232,9 @@ LoopAction handle_command(int command) {
     }
     if (finder.handled) {
         take_finder_answer(finder);
+        return LoopAction::Continue;
+    }
+    if (pictures_window_command(command)) {
         return LoopAction::Continue;
     }
     LoopAction action = LoopAction::Continue;
@@ -285,9 +317,17 @@ LoopAction handle_event(int32_t code) {
         case EventCode::Menu:
             return handle_command(eventObject());
         case EventCode::CloseWindow:
+            if (eventWindow() == PicturesWindow) {
+                close_pictures_window();
+                return LoopAction::Continue;
+            }
             return LoopAction::Quit;
         case EventCode::TaskDone:
             picture_scan_done(eventObject());
+            update_pictures_window(finder_view());
+            return LoopAction::Continue;
+        case EventCode::TaskProgress:
+            update_pictures_window(finder_view());
             return LoopAction::Continue;
         default:
             return LoopAction::Continue;

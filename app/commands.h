@@ -13,7 +13,8 @@ enum class LoopAction {
 
 // Tests Escape and the four arrow keys, held now whichever window has the focus, in that
 // order: Escape quits; Right / Left step the width scroll bar within 1..maxwidth; Up / Down
-// step the row scroll bar within its range. Each step ends in apply_position.
+// step the row scroll bar within its range. Each step ends in apply_position. While the
+// Pictures window has the keyboard the arrows are its list's, and are not tested.
 [[nodiscard]] LoopAction poll_keys();
 
 // An Escape that is down now belongs to a dialog or menu that just closed (Escape cancels
@@ -33,7 +34,7 @@ void handle_wheel(int32_t param);
 // and keeps the file shown before.
 void handle_drop(const std::string& files);
 
-// Loads the file, records its folder and name, sets the row scroll bar's range for the new
-// length and redraws. False when the load failed: its message was shown and the data, the
-// records and the view are as they were.
+// Loads the file, records its folder and name, starts its picture scan, sets the row scroll
+// bar's range for the new length and redraws. False when the load failed: its message was shown and the data,
+// the records and the view are as they were.
 [[nodiscard]] bool load_and_show(const std::string& path);

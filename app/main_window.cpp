@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/picture_finder.h"
+#include "app/pictures_window.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
@@ -70,6 +71,7 @@ void build_menus() {
     addMenuItem(CmdReverse, "Reverse byte\tCtrl+R");
     addMenuItem(CmdStayOnTop, "Stay on top\tCtrl+T");
     add_picture_finder_items();
+    add_pictures_window_item();
     // Leaving the "View" level puts the four zoom commands directly on the bar.
     closeSubmenu();
     addMenuItem(CmdZoom1, "x1");
@@ -95,6 +97,7 @@ void add_shortcuts() {
         addShortcut(MainWindow, s.key, s.command);
     }
     add_picture_finder_shortcuts();
+    add_pictures_window_shortcut();
 }
 
 }  // namespace

@@ -31,6 +31,12 @@ FoundRegions found;
 
 WidthSuggestions suggestions;
 
+// Someone other than a progress dialog follows the scan.
+bool followed = false;
+
+// The scan shares the processor with the user interface; the interface comes first.
+constexpr int SCAN_NICE_INCREMENT = 10;
+
 // The worker's news, handed to the user-interface thread; the ticket rides as the event's object.
 ScanWorker& worker() {
     static ScanWorker instance(
@@ -74,24 +80,22 @@ void take_regions() {
     }
 }
 
-// The regions of the loaded file, scanning it first when needed. False when the user stopped
-// waiting.
+// The regions of the loaded file, scanning it first when no scan has run. False when the user
+// stopped waiting.
 bool regions_ready(const FinderView& view, const char* title) {
     if (found.ready) {
         return true;
     }
     ScanWorker& scan = worker();
     if (!scan.busy()) {
-        ScanOptions options;
-        options.max_width = view.max_width;
-        scan.start(view.data, options, scan_threads());
+        start_picture_scan(view);
     }
     if (!scan.done()) {
         scan.report_progress(true);
         const int finished =
             progressDialog(title, SCANNING_TEXT, static_cast<int>(scan.ticket()), EventCode::TaskProgress,
                            scan.progress(), [] { return worker().done(); });
-        scan.report_progress(false);
+        scan.report_progress(followed);
         if (finished == 0) {
             return false;
         }
@@ -172,6 +176,40 @@ std::string picture_finder_title_note(const FinderView& view) {
         return {};
     }
     return offer_title_note(offer);
+}
+
+void start_picture_scan(const FinderView& view) {
+    if (view.data.empty()) {
+        return;
+    }
+    ScanOptions options;
+    options.max_width = view.max_width;
+    worker().start(view.data, options, scan_threads(), SCAN_NICE_INCREMENT);
+    worker().report_progress(followed);
+}
+
+ScanNews picture_scan_news(size_t first, size_t limit) {
+    ScanNews news;
+    news.file = data_serial;
+    if (found.ready) {
+        news.finished = true;
+        news.thousandths = 1000;
+        if (first < found.list.size()) {
+            const auto from = found.list.begin() + static_cast<std::ptrdiff_t>(first);
+            const size_t count = std::min(found.list.size() - first, limit);
+            news.pictures.assign(from, from + static_cast<std::ptrdiff_t>(count));
+        }
+    } else if (worker().busy()) {
+        news.running = true;
+        news.thousandths = worker().progress();
+        news.pictures = worker().found_since(first, limit);
+    }
+    return news;
+}
+
+void follow_picture_scan(bool on) {
+    followed = on;
+    worker().report_progress(on);
 }
 
 void picture_scan_done(int32_t ticket) {

@@ -7,15 +7,17 @@
 // controls and redraws. While a width suggestion holds, the finder has a note for the window
 // title, which the shell hands to the redraw.
 //
-// The scan runs on a worker thread (app/scan/scan_worker.h), once per loaded file, started by
-// the first picture command; its end reaches the loop as EventCode::TaskDone. While a command
-// waits for it, a progress dialog shows; Cancel there only stops the waiting, the scan goes on.
-// Every replacement of the loaded data must call stop_picture_scan first: the worker reads the
-// data in place.
+// The scan runs on a worker thread (app/scan/scan_worker.h), once per loaded file, started when
+// the file is loaded, below the user interface's priority; its end reaches the loop as
+// EventCode::TaskDone. A command that needs it before it has ended waits with a progress
+// dialog; Cancel there only stops the waiting, the scan goes on. Every replacement of the loaded
+// data must call stop_picture_scan first: the worker reads the data in place. The Pictures
+// window follows the scan while it runs (picture_scan_news).
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/finder/region_steps.h"
 #include "common/row_width.h"
@@ -59,6 +61,24 @@ void add_picture_finder_shortcuts();
 // The note the title carries for this view, "" for none. Part of every redraw: a width
 // suggestion ends once the view it left has changed.
 [[nodiscard]] std::string picture_finder_title_note(const FinderView& view);
+
+// Starts the scan of the data the view shows (after a load), on a thread whose priority is
+// below the user interface's. Nothing for empty data.
+void start_picture_scan(const FinderView& view);
+
+// What the scan of the loaded file has found, for a window that follows it.
+struct ScanNews {
+    uint64_t file = 0;  // changes with every load: pictures taken before belong to another file
+    std::vector<FoundPicture> pictures;  // found from the `first`-th on, at most `limit`, in file order
+    bool running = false;                // a scan of this file runs
+    bool finished = false;               // its scan has ended: `pictures` are all there are
+    int thousandths = 0;                 // how far it has come
+};
+[[nodiscard]] ScanNews picture_scan_news(size_t first, size_t limit = SIZE_MAX);
+
+// While on, the scan's progress is posted to the loop (EventCode::TaskProgress) as it moves, so
+// that a window can follow it; a progress dialog has it on while it shows, whatever this says.
+void follow_picture_scan(bool on);
 
 // The loop got EventCode::TaskDone for the ticket: a scan has ended and its regions are taken.
 void picture_scan_done(int32_t ticket);

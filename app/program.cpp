@@ -6,6 +6,7 @@
 #include "app/event_loop.h"
 #include "app/main_window.h"
 #include "app/picture_finder.h"
+#include "app/pictures_window.h"
 #include "app/settings.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
@@ -64,6 +65,7 @@ int run_program(int argc, char** argv) {
         }
     }
     releaseImage(VIEW_IMAGE);
+    close_pictures_window();
     stop_picture_scan();
     loaded_data.release();
     stop_services();

@@ -13,6 +13,9 @@ constexpr int MainStatusBar = 0;
 constexpr int MainMenu = 0;
 constexpr int JumpMenu = 2;
 constexpr int VIEW_IMAGE = 0;  // view_image: the rendered sprite layout, 600 x 512
+// The Pictures window (app/pictures_window.h) and its status bar.
+constexpr int PicturesWindow = 1;
+constexpr int PicturesStatusBar = 1;
 
 // Inner area of the main window: the canvas, 20 pixels of width scroll bar, 20 of check boxes
 // and room for the status bar.
@@ -35,6 +38,10 @@ enum ShellControl : int {
     FineOffsetSpin = 7,
     NibbleSwapBox = 8,
     PreviewBox = 9,
+    // The Pictures window's, numbered apart from the main window's.
+    PicturesList = 20,
+    PicturesFilterBox = 21,
+    PicturesMap = 22,
 };
 
 // Command ids shared by the menu bar, the popup menu and the keyboard shortcuts.
@@ -57,4 +64,6 @@ enum ShellCommand : int {
     CmdSuggestWidth = 15,
     CmdNextPicture = 16,
     CmdPreviousPicture = 17,
+    CmdPictures = 18,
+    CmdClosePictures = 19,  // Escape in the Pictures window
 };

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/pictures_window.h"
 #include "app/shell_ids.h"
 #include "data/load_data_file.h"
 #include "runtime/files/files.h"
@@ -71,6 +72,7 @@ void redraw_view() {
     in.pointer_y = controlAttribute(CanvasView, CanvasAttribute::PointerY);
     in.title_note = picture_finder_title_note(finder_view());
     redraw_view(in, redraw_targets());
+    pictures_window_follow_view(in.layout);
 }
 
 void rewrite_title() {

@@ -1,5 +1,10 @@
 #include "app/scan/scan_worker.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "analysis/scan/scan_job.h"
@@ -7,6 +12,17 @@
 namespace {
 
 constexpr uint32_t TICKET_LIMIT = 0x7FFFFFFF;
+
+// The calling thread's nice value, raised by `increment` (Linux: PRIO_PROCESS with a thread id
+// acts on that thread alone).
+void lower_own_priority(int increment) {
+    const auto self = static_cast<id_t>(gettid());
+    errno = 0;
+    const int now = getpriority(PRIO_PROCESS, self);
+    if (errno == 0) {
+        (void)setpriority(PRIO_PROCESS, self, now + increment);
+    }
+}
 
 int thousandths_of(uint64_t done, uint64_t total) {
     if (total == 0 || done >= total) {
@@ -22,7 +38,8 @@ ScanWorker::ScanWorker(Finished finished, Progress progress)
 
 ScanWorker::~ScanWorker() { stop(); }
 
-uint32_t ScanWorker::start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads) {
+uint32_t ScanWorker::start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads,
+                           int nice_increment) {
     stop();
     last_ticket_ = last_ticket_ >= TICKET_LIMIT ? 1 : last_ticket_ + 1;
     ticket_ = last_ticket_;
@@ -34,7 +51,7 @@ uint32_t ScanWorker::start(std::span<const uint8_t> bytes, const ScanOptions& op
         std::lock_guard<std::mutex> hold(found_lock_);
         found_.clear();
     }
-    thread_ = std::thread(&ScanWorker::run, this, bytes, options, threads, ticket_);
+    thread_ = std::thread(&ScanWorker::run, this, bytes, options, threads, ticket_, nice_increment);
     return ticket_;
 }
 
@@ -48,10 +65,12 @@ void ScanWorker::stop() {
     result_.shrink_to_fit();
 }
 
-std::vector<FoundPicture> ScanWorker::found_since(size_t first) const {
+std::vector<FoundPicture> ScanWorker::found_since(size_t first, size_t limit) const {
     std::lock_guard<std::mutex> hold(found_lock_);
     if (first >= found_.size()) return {};
-    return {found_.begin() + static_cast<std::ptrdiff_t>(first), found_.end()};
+    const size_t count = std::min(found_.size() - first, limit);
+    const auto from = found_.begin() + static_cast<std::ptrdiff_t>(first);
+    return {from, from + static_cast<std::ptrdiff_t>(count)};
 }
 
 std::optional<std::vector<FoundPicture>> ScanWorker::take() {
@@ -62,7 +81,11 @@ std::optional<std::vector<FoundPicture>> ScanWorker::take() {
     return std::exchange(result_, {});
 }
 
-void ScanWorker::run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket) {
+void ScanWorker::run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket,
+                     int nice_increment) {
+    if (nice_increment > 0) {
+        lower_own_priority(nice_increment);
+    }
     int reported = -1;
     const auto on_progress = [&](uint64_t done, uint64_t total) {
         const int now = thousandths_of(done, total);

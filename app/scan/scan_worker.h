@@ -8,6 +8,7 @@
 // by the worker and guarded by the join: the thread writes the result, sets `done` and then calls
 // `finished`; the caller reads the result only after joining.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -35,7 +36,13 @@ public:
     // Stops any scan still running, then scans `bytes` with the options on `threads` threads
     // (see run_scan_job). Returns the new scan's ticket; tickets count up from 1 and stay below
     // 2^31, so they fit an event's object number.
-    uint32_t start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads);
+    //
+    // With a `nice_increment` above 0 the scan's thread first raises its own nice value by that
+    // much (Linux keeps one per thread), and the threads it starts inherit it: the scan then
+    // yields the processor to the caller's threads. A value the system refuses leaves it as it
+    // was.
+    uint32_t start(std::span<const uint8_t> bytes, const ScanOptions& options, int threads,
+                   int nice_increment = 0);
 
     // Raises the cancel flag and joins the thread: afterwards nothing of the scan runs, and the
     // bytes may be released. Its result is dropped, and `finished` is not called for it unless
@@ -60,12 +67,13 @@ public:
     // the scan goes on.
     [[nodiscard]] std::optional<std::vector<FoundPicture>> take();
 
-    // While the scan runs: the pictures described so far from the `first`-th on, in file order
-    // (all of them make up take()'s result). Any thread may ask.
-    [[nodiscard]] std::vector<FoundPicture> found_since(size_t first) const;
+    // While the scan runs: the pictures described so far from the `first`-th on, in file order,
+    // at most `limit` of them (all of them make up take()'s result). Any thread may ask.
+    [[nodiscard]] std::vector<FoundPicture> found_since(size_t first, size_t limit = SIZE_MAX) const;
 
 private:
-    void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket);
+    void run(std::span<const uint8_t> bytes, ScanOptions options, int threads, uint32_t ticket,
+             int nice_increment);
 
     Finished finished_;
     Progress progress_callback_;

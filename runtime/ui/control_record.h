@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // One numbered control. Each kind overrides the operations it has; the others do nothing and
 // answer 0, as an absent entry of a kind's operation table would.
@@ -32,6 +33,8 @@ public:
     virtual int setAttribute(int, int32_t) { return 0; }
     virtual int takeFocus();
     virtual void setToolTip(const QString& text);
+    // The texts of the control's rows (a list's), for the layout dump; none for most kinds.
+    virtual std::vector<std::string> rows() { return {}; }
     // What the control is, in words ("check box"), for the layout dump.
     virtual std::string kind() const = 0;
     // The rectangle all its elements cover, in the client area's coordinates.

@@ -61,6 +61,12 @@ WindowHandle windowHandle(int number);
 void setWindowTitle(int number, const char* text);
 std::string windowTitle(int number);
 void setStayOnTop(int number, int on);
+// The number of the program's window that has the keyboard now; -1 when none has it (another
+// program's window, a dialog or a menu has it).
+int activeWindow();
+// Moves the window beside the other one: to its right where the screen has room for it, else
+// to its left, else as far right as the screen allows; tops aligned.
+void placeWindowBeside(int number, int other);
 // Pointer position in the client area at the time of the call; -1 when outside it.
 int windowMouseX(int number);
 int windowMouseY(int number);

@@ -74,14 +74,19 @@ QJsonArray controls() {
     QJsonArray list;
     forEachControl([&](ControlRecord& control) {
         const QRect area = control.area();
-        list.append(QJsonObject{{QStringLiteral("number"), control.number()},
-                                {QStringLiteral("window"), control.window()},
-                                {QStringLiteral("kind"), QString::fromStdString(control.kind())},
-                                {QStringLiteral("text"), QString::fromStdString(control.text())},
-                                {QStringLiteral("x"), area.x()},
-                                {QStringLiteral("y"), area.y()},
-                                {QStringLiteral("width"), area.width()},
-                                {QStringLiteral("height"), area.height()}});
+        QJsonObject entry{{QStringLiteral("number"), control.number()},
+                          {QStringLiteral("window"), control.window()},
+                          {QStringLiteral("kind"), QString::fromStdString(control.kind())},
+                          {QStringLiteral("text"), QString::fromStdString(control.text())},
+                          {QStringLiteral("state"), static_cast<int>(control.state())},
+                          {QStringLiteral("x"), area.x()},
+                          {QStringLiteral("y"), area.y()},
+                          {QStringLiteral("width"), area.width()},
+                          {QStringLiteral("height"), area.height()}};
+        QJsonArray rows;
+        for (const std::string& row : control.rows()) rows.append(QString::fromStdString(row));
+        if (!rows.isEmpty()) entry[QStringLiteral("rows")] = rows;
+        list.append(entry);
     });
     return list;
 }

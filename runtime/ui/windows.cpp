@@ -176,6 +176,25 @@ void setStayOnTop(int number, int on) {
     native->setFlag(Qt::WindowStaysOnTopHint, on != 0);
 }
 
+int activeWindow() { return windowNumberOf(QApplication::activeWindow()); }
+
+void placeWindowBeside(int number, int other) {
+    WindowRecord* record = windows.find(number);
+    WindowRecord* beside = windows.find(other);
+    if (!record || !record->frame || !beside || !beside->frame) return;
+    const QRect anchor = beside->frame->frameGeometry();
+    const QSize size = record->frame->frameGeometry().size();
+    QScreen* screen = beside->frame->screen();
+    const QRect area =
+        screen ? screen->availableGeometry() : QRect(anchor.topLeft(), QSize(1 << 16, 1 << 16));
+    int x = anchor.right() + 1;
+    if (x + size.width() > area.right() + 1) {
+        x = anchor.left() - size.width();
+        if (x < area.left()) x = std::max(area.left(), area.right() + 1 - size.width());
+    }
+    record->frame->move(x, anchor.top());
+}
+
 static bool pointerInClient(int number, QPoint* at) {
     WindowRecord* record = windows.find(number);
     if (!record || !record->client || !record->frame || !record->frame->isVisible()) return false;

@@ -69,21 +69,6 @@ protected:
             EXPECT_EQ(seen.kind, "other");
         }
     }
-    // Hands the loop's events to the shell until the scan's end has reached it.
-    static bool pump_until_scan_end(int timeout_ms = 120000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeout_ms) {
-            const int32_t code = pollEvent(20);
-            if (code >= EventCode::Control) {
-                (void)handle_event(code);
-            }
-            if (code == EventCode::TaskDone) {
-                return true;
-            }
-        }
-        return false;
-    }
     // The pictures Next and Previous visit: those that score SHOWN_SCORE or more.
     static std::vector<FoundPicture> regions_of(const std::vector<uint8_t>& bytes) {
         ScanOptions options;
@@ -118,9 +103,10 @@ TEST_F(PictureFinderTest, CommandsFollowTheViewMenuWithTheirShortcuts) {
     for (QAction* action : view->actions()) {
         items << (action->isSeparator() ? QString("-") : action->text());
     }
-    EXPECT_EQ(items, QStringList({"Zoom", "Grid\tCtrl+G", "Inverse\tCtrl+I", "Multi columns\tCtrl+M",
-                                  "Reverse byte\tCtrl+R", "Stay on top\tCtrl+T", "-", "Suggest width\tCtrl+W",
-                                  "Next picture\tCtrl+N", "Previous picture\tCtrl+Shift+N"}));
+    EXPECT_EQ(items,
+              QStringList({"Zoom", "Grid\tCtrl+G", "Inverse\tCtrl+I", "Multi columns\tCtrl+M",
+                           "Reverse byte\tCtrl+R", "Stay on top\tCtrl+T", "-", "Suggest width\tCtrl+W",
+                           "Next picture\tCtrl+N", "Previous picture\tCtrl+Shift+N", "Pictures...\tCtrl+P"}));
 
     window->frame->activateWindow();
     QApplication::setActiveWindow(window->frame);
@@ -129,6 +115,7 @@ TEST_F(PictureFinderTest, CommandsFollowTheViewMenuWithTheirShortcuts) {
         {Qt::Key_N, Qt::ControlModifier, CmdNextPicture},
         {Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier, CmdPreviousPicture},
         {Qt::Key_O, Qt::ControlModifier, CmdOpen},
+        {Qt::Key_P, Qt::ControlModifier, CmdPictures},
     };
     for (auto [key, modifiers, id] : keys) {
         QTest::keyClick(window->frame->windowHandle(), key, modifiers);
@@ -320,8 +307,9 @@ TEST_F(PictureFinderTest, NextPictureWithoutDataSaysThereIsNone) {
     EXPECT_EQ(dialogs.seen()[0].text, "No picture found after this point.");
 }
 
-// Cancel stops the waiting and changes nothing; the scan goes on, and its end reaches the loop
-// as an event, after which the command jumps at once.
+// Cancel stops the waiting and changes nothing; the scan (started by the load, still running on
+// a file this large) goes on, and its end reaches the loop as an event, after which the command
+// jumps at once.
 TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) {
     const std::vector<uint8_t> bytes = large_file();
     open(bytes, "large.bin");
@@ -346,7 +334,7 @@ TEST_F(PictureFinderTest, CancelLeavesTheViewAndTheScanFinishesInTheBackground) 
 }
 
 // A new load while the scan still reads the old data: the scan stops before the data goes (the
-// sanitizers would see it read freed memory otherwise), and the next command scans the new file.
+// sanitizers would see it read freed memory otherwise), and the new file's scan starts with it.
 TEST_F(PictureFinderTest, ANewLoadWhileTheScanRunsScansTheNewFile) {
     {
         ModalDriver dialogs;

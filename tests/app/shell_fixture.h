@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,8 @@
 
 #include "app/commands.h"
 #include "app/main_window.h"
+#include "app/picture_finder.h"
+#include "app/pictures_window.h"
 #include "app/shell_ids.h"
 #include "app/shell_state.h"
 #include "data/load_data_file.h"
@@ -37,6 +41,9 @@ protected:
     }
     void TearDown() override {
         forgetTrackedKeys();
+        // As at the program's exit: the scan every load starts stops before its data goes.
+        close_pictures_window();
+        stop_picture_scan();
         closeWindow(MainWindow);
         releaseAllImages();
         loaded_data.release();
@@ -55,6 +62,22 @@ protected:
     // Loads the bytes as a file, as a drop or the command line would.
     void load(const std::vector<uint8_t>& bytes, const std::string& name = "data.bin") {
         ASSERT_TRUE(load_and_show(write_file(name, bytes)));
+    }
+
+    // Hands the loop's events to the shell until the picture scan's end has reached it.
+    static bool pump_until_scan_end(int timeout_ms = 120000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeout_ms) {
+            const int32_t code = pollEvent(20);
+            if (code >= EventCode::Control) {
+                (void)handle_event(code);
+            }
+            if (code == EventCode::TaskDone) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // A pixel of the canvas's backing picture, as the screen shows it.

@@ -16,7 +16,8 @@
 #   e2e_popup_pick WID X Y LABEL   right click at (X, Y), then the popup menu's item
 #   e2e_control_rect CX CY KIND [TEXT]   "X Y W H" on the screen of a control ("check box" "grid")
 #   e2e_control_centre CX CY KIND [TEXT] "X Y" of its centre
-#   e2e_status_text                the status line as the program has it now
+#   e2e_status_text [BAR]          the status line as the program has it now (BAR 1: Pictures)
+#   e2e_fresh_dump                 asks for a fresh dump, for e2e_layout to read
 #   e2e_settle WID                 waits until the program has handled everything sent before
 #   e2e_send_key WID KEY           a key as a synthetic event, which the program's polling ignores
 # Every helper that waits polls with a generous time-out: the binary CTest runs carries the
@@ -317,11 +318,17 @@ e2e_layout() {
 }
 
 # Prints the status line as the program has it now: asks for a fresh dump (SIGUSR1) and reads it.
+# With BAR, the fields of that status bar (1: the Pictures window's).
 e2e_status_text() {
+    e2e_fresh_dump
+    e2e_layout status "$@"
+}
+
+# Asks the program for a fresh dump (SIGUSR1), to be read with e2e_layout.
+e2e_fresh_dump() {
     e2e_poll "$E2E_TIMEOUT" _e2e_dump_written || e2e_fail "the program wrote no dump of its window"
     rm -f "$PIXELSIEVE_UI_DUMP"
     kill -USR1 "$E2E_PID"
-    e2e_layout status
 }
 
 # Visible windows of the program besides WID: one for each open menu or dialog.

@@ -7,7 +7,8 @@ its kind, wherever they stand; and finds the menu bar's entries on a screenshot.
     window_layout.py DUMP bar-index LABEL
     window_layout.py DUMP popup-keys LABEL
     window_layout.py DUMP control KIND [TEXT]
-    window_layout.py DUMP status
+    window_layout.py DUMP status [BAR]
+    window_layout.py DUMP rows KIND
     window_layout.py DUMP bar-entry SHOT X Y WIDTH INDEX
 
 DUMP is the program's JSON dump of its window.
@@ -21,7 +22,9 @@ popup-keys prints the keys that pick an item of the popup menu opened by a click
 control prints "X Y W H" of the first control of the KIND ("check box", "spin field", "vertical
 scroll bar"...) whose text is TEXT (any text without it), relative to the client area, whose
 top-left pixel is the canvas's.
-status prints the texts of the status bar's fields, one a line.
+status prints the texts of the fields of status bar BAR (default: the first), one a line.
+rows prints the rows of the first control of the KIND that has rows (a "picture list"), one a
+line, its texts separated by tabs.
 bar-entry prints "X Y", the screen position of the middle of the INDEX-th entry (from 0) of the
 menu bar of the window whose client area starts at (X, Y) and is WIDTH wide, on SHOT, a raw RGB
 screenshot of the 1280 x 1024 screen. The bar is the band of its background colour at the top;
@@ -142,9 +145,15 @@ def main():
         print(" ".join(["Down"] * (index_of(popup, rest[0]) + 1) + ["Return"]))
     elif command == "control" and len(rest) in (1, 2):
         print(*control(dump, rest[0], rest[1] if len(rest) == 2 else None))
-    elif command == "status" and not rest:
-        for status in dump["status"][:1]:
+    elif command == "status" and len(rest) <= 1:
+        bars = [b for b in dump["status"] if not rest or b["number"] == int(rest[0])]
+        for status in bars[:1]:
             print("\n".join(status["fields"]))
+    elif command == "rows" and len(rest) == 1:
+        for c in dump["controls"]:
+            if c["kind"] == rest[0]:
+                print("\n".join(c.get("rows", [])))
+                break
     else:
         sys.exit(__doc__)
 

@@ -3,10 +3,13 @@
 #include "app/scan/scan_worker.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -181,6 +184,28 @@ TEST(ScanWorkerTest, StartingAgainStopsTheScanBefore) {
     ASSERT_TRUE(regions.has_value());
     EXPECT_EQ(*regions, describe_regions(second, scan_regions(second, ScanOptions{})));
     EXPECT_LE(mail.finished_count(first_ticket), 1u);
+}
+
+// The window's scan yields to the window: its threads run at a raised nice value, while the
+// caller's thread (the user interface's) keeps its own.
+TEST(ScanWorkerTest, ABackgroundScanLowersOnlyItsOwnThreads) {
+    const auto self = static_cast<id_t>(gettid());
+    const int caller = getpriority(PRIO_PROCESS, self);
+    if (caller + 5 > 19) GTEST_SKIP() << "the test runs at the lowest priority already";
+    const auto bytes = large_file();
+    ScanWorker worker(nullptr, nullptr);
+    worker.start(*bytes, ScanOptions{}, 2, 5);
+    bool lowered = false;
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    while (!lowered && !worker.done() && std::chrono::steady_clock::now() < until) {
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            const auto tid = static_cast<id_t>(std::stoul(task.path().filename().string()));
+            lowered = lowered || (tid != self && getpriority(PRIO_PROCESS, tid) == caller + 5);
+        }
+    }
+    worker.stop();
+    EXPECT_TRUE(lowered) << "no thread of the scan ran at nice " << caller + 5;
+    EXPECT_EQ(getpriority(PRIO_PROCESS, self), caller);
 }
 
 TEST(ScanWorkerTest, GoingAwayJoinsTheThread) {
