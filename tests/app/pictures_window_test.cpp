@@ -42,7 +42,7 @@ TEST_F(PicturesWindowTest, ListsTheScansPicturesBestFirstAndStartsOverWithANewFi
     EXPECT_EQ(controlState(PicturesList), 0);
     EXPECT_FALSE(controlWidget(PicturesList)->grab().isNull());
 
-    std::vector<uint8_t> second = embedded::gunzip_file(embedded::WIDE_FONT);
+    std::vector<uint8_t> second = read_gunzipped(embedded::WIDE_FONT).value_or(std::vector<uint8_t>{});
     second.insert(second.begin(), first.begin(), first.begin() + 3000);
     load(second, "font.psf");
     EXPECT_TRUE(listed().empty()) << "rows of the file shown before";

@@ -17,6 +17,7 @@
 #include "cli/files/mapped_file.h"
 #include "cli/formats/picture_lines.h"
 #include "cli/walk/find_in_pieces.h"
+#include "cli/walk/pictures_in_pieces.h"
 #include "cli/walk/scan_in_pieces.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/package_files.h"
@@ -114,6 +115,12 @@ TEST_F(Finding, ScanInPiecesGivesTheRegionsOfOneCall) {
         EXPECT_FALSE(walk.cancelled);
         EXPECT_EQ(lastDone, data_.size());
         EXPECT_EQ(pieces, whole) << "pieces of " << piece;
+        // The pictures described as the pieces come are those of the whole scan described at once.
+        std::vector<FoundPicture> pictures;
+        lastDone = 0;
+        pictures_in_pieces(
+            file_, options, 2, [&](const FoundPicture& p) { pictures.push_back(p); }, control);
+        EXPECT_EQ(pictures, describe_regions(file_.bytes(), whole)) << "pieces of " << piece;
     }
     // A part of the file, starting and ending inside pieces.
     options.begin = 70000;
@@ -292,6 +299,11 @@ TEST_F(Finding, BadArgumentsAndUnreadableFiles) {
              {"find", input_, "--width", "0", "--rows", "#"},
              {"find", input_, "--width", "1", "--rows", "#", "--forms", "some"},
              {"find", input_, "--rows", "#"},
+             {"fonts", input_, "--format", "ttf"},
+             {"gallery", input_, "-o", path("g.pbm")},
+             {"gallery", input_, "-o", path("g.png"), "--top", "0"},
+             {"gallery", input_, "-o", path("g.png"), "--min-score", "2"},
+             {"gallery", input_},
          }) {
         const CliRun run = runCli(args);
         EXPECT_EQ(run.exit_code, 2) << args[0] << " " << args.back() << " " << describe(run);
@@ -301,6 +313,8 @@ TEST_F(Finding, BadArgumentsAndUnreadableFiles) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"widths", missing},
              {"scan", missing},
+             {"fonts", missing},
+             {"gallery", missing, "-o", path("g.png")},
              {"find", missing, "--width", "1", "--rows", "#"},
              {"find", input_, "--width", "1", "--pattern", missing},
              {"find", input_, "--width", "1", "--pattern", path("broken.pbm")},
