@@ -2,8 +2,12 @@
 // tiles are the views the render command draws.
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
