@@ -63,6 +63,23 @@ TEST_F(Pictures, FontsListsTheBiosFontsAndWritesThemOut) {
             std::equal(glyphs.begin(), glyphs.end(), image->begin() + static_cast<std::ptrdiff_t>(start)))
             << name;
     }
+    // As BDF, each font opens in FreeType at its cell's height, whatever name its offset and cell
+    // make for it.
+    ASSERT_EQ(runCli({"fonts", bios, "--extract", path("bdf"), "--format", "bdf"}).exit_code, 0);
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    size_t opened = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(path("bdf"))) {
+        const std::string stem = entry.path().stem().string();
+        FT_Face face = nullptr;
+        ASSERT_EQ(FT_New_Face(library, entry.path().c_str(), 0, &face), 0) << stem;
+        EXPECT_GE(face->num_glyphs, 254 + 1) << stem;  // FreeType adds a .notdef glyph
+        EXPECT_EQ(face->available_sizes[0].height, std::stoi(stem.substr(stem.rfind('x') + 1))) << stem;
+        FT_Done_Face(face);
+        ++opened;
+    }
+    FT_Done_FreeType(library);
+    EXPECT_EQ(opened, 3u);
 }
 
 // Each tile of a gallery is the render of its picture (at its width, from its first byte, in
