@@ -487,7 +487,6 @@ std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start,
     for (const Placed& p : placed) fonts.push_back(p.span);
     std::erase_if(fonts, [](const FontSpan& f) { return f.glyphs < MIN_GLYPHS; });
     for (FontSpan& font : fonts) {
-        font.structure = cell_structure(row_ink(bytes, font.start, font.end, width), font.height);
         font.pixel_width = pixel_width(bytes, font, w);
     }
     return fonts;

@@ -13,7 +13,6 @@ struct FontSpan {
     int height = 0;               // rows per glyph
     int pixel_width = 0;          // columns in use, 8 x width at most
     uint64_t glyphs = 0;
-    double structure = 0;  // cell_structure at the height
 };
 
 // The fonts in [start, end) at `width` bytes per row (1..MAX_FONT_WIDTH), in order; the parts
