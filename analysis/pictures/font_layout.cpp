@@ -45,7 +45,12 @@ constexpr double ALIGNMENT_WEIGHT = 4;
 // question are few and often blank, their fit tells little.
 constexpr double COMPLETION_ALIGNMENT_WEIGHT = 8;
 // A font of a round count moves by at most this many glyphs.
-constexpr int64_t SHIFT_GLYPHS = 2;
+constexpr int64_t SHIFT_GLYPHS = 4;
+// Where a font of a round count lies, a blank glyph 32 (the space) counts SPACE_WEIGHT, a blank
+// glyph 0 FIRST_BLANK_WEIGHT: worth the fit of a few glyphs, since data rarely leaves exactly these
+// two glyphs blank.
+constexpr double SPACE_WEIGHT = 32;
+constexpr double FIRST_BLANK_WEIGHT = 4;
 // Fonts grow beyond the scanned region by at most this many glyphs: the scan's edges lie within a
 // few glyphs of a font's.
 constexpr uint64_t EDGE_GLYPHS = 32;
@@ -199,11 +204,13 @@ public:
     }
     // Where a round count is completed, blank glyphs (a font's first and last are often blank) are
     // taken before anything else; they score as a glyph that fits neither way.
-    [[nodiscard]] double completing_score(uint64_t at) const {
+    [[nodiscard]] double completing_score(uint64_t at) const { return blank(at) ? 0 : score(at); }
+    [[nodiscard]] bool blank(uint64_t at) const {
         for (uint64_t i = 0; i < w_ * if_blank_.size(); ++i)
-            if (bytes_[at + i] != 0) return score(at);
-        return 0;
+            if (bytes_[at + i] != 0) return false;
+        return true;
     }
+    [[nodiscard]] uint64_t data_size() const { return bytes_.size(); }
 
 private:
     [[nodiscard]] double measure(uint64_t at) const {
@@ -253,9 +260,20 @@ double total_fit(const GlyphFit& fit, uint64_t glyph, uint64_t s, uint64_t e) {
 // glyphs on either side (blank or sparse glyphs, which fit the rows' blank shares poorly) unless
 // they look like data, and one a few glyphs over is cut back; the change goes to the ends where
 // it costs the least fit.
-// A font of a round count may still lie a glyph or two off: a blank glyph at one end taken for
-// the glyph beyond the other. It moves as a whole where its ends fit best, its first glyph's
-// alignment counted in.
+// How well a font starting at `s` keeps to the layout nearly every font of 128 glyphs and more
+// has: a blank glyph 0 (no character) and a blank glyph 32 (the space).
+double layout_evidence(const GlyphFit& fit, uint64_t glyph, uint64_t s) {
+    double evidence = 0;
+    if (s + 33 * glyph <= fit.data_size()) {
+        evidence += fit.blank(s + 32 * glyph) ? SPACE_WEIGHT : 0;
+        evidence += fit.blank(s) ? FIRST_BLANK_WEIGHT : 0;
+    }
+    return evidence;
+}
+
+// A font of a round count may still lie a few glyphs off: blank and sparse glyphs at one end
+// taken for glyphs beyond the other. It moves as a whole where its ends fit best, its first
+// glyph's alignment and the blank glyphs of the layout counted in.
 void shift_round_font(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint64_t upper, uint64_t& s,
                       uint64_t& e) {
     double best = -1e300;
@@ -263,8 +281,9 @@ void shift_round_font(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint6
     for (int64_t shift = -SHIFT_GLYPHS; shift <= SHIFT_GLYPHS; ++shift) {
         const uint64_t moved = static_cast<uint64_t>(shift < 0 ? -shift : shift) * glyph;
         if (shift < 0 ? s < lower + moved : e + moved > upper) continue;
-        double change =
-            COMPLETION_ALIGNMENT_WEIGHT * alignment(shift < 0 ? s - moved : s + moved) / ALIGNMENT_BITS;
+        const uint64_t start = shift < 0 ? s - moved : s + moved;
+        double change = COMPLETION_ALIGNMENT_WEIGHT * alignment(start) / ALIGNMENT_BITS +
+                        layout_evidence(fit, glyph, start);
         for (uint64_t g = 0; g < moved / glyph; ++g)
             change += shift < 0 ? fit.completing_score(s - (g + 1) * glyph) -
                                       fit.completing_score(e - (g + 1) * glyph)
@@ -293,10 +312,13 @@ void round_count(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint64_t u
         for (uint64_t front = 0; front <= change; ++front) {
             const uint64_t back = change - front;
             if (grow && (s < lower + front * glyph || e + back * glyph > upper)) continue;
-            const double kept = grow ? total_fit(fit, glyph, s - front * glyph, s) +
-                                           total_fit(fit, glyph, e, e + back * glyph)
-                                     : -total_fit(fit, glyph, s, s + front * glyph) -
-                                           total_fit(fit, glyph, e - back * glyph, e);
+            double kept = 0;
+            for (uint64_t g = 0; g < front; ++g)
+                kept +=
+                    grow ? fit.completing_score(s - (g + 1) * glyph) : -fit.completing_score(s + g * glyph);
+            for (uint64_t g = 0; g < back; ++g)
+                kept +=
+                    grow ? fit.completing_score(e + g * glyph) : -fit.completing_score(e - (g + 1) * glyph);
             if (kept > best) {
                 best = kept;
                 best_front = front;
@@ -305,7 +327,7 @@ void round_count(const GlyphFit& fit, uint64_t glyph, uint64_t lower, uint64_t u
         if (best < -1e299 || (grow && best < ROUND_FIT_MIN * static_cast<double>(change))) return;
         s = grow ? s - best_front * glyph : s + best_front * glyph;
         e = grow ? e + (change - best_front) * glyph : e - (change - best_front) * glyph;
-        return;
+        return shift_round_font(fit, glyph, lower, upper, s, e);
     }
 }
 
@@ -370,7 +392,8 @@ Placed place_font(std::span<const uint8_t> bytes, const std::vector<uint8_t>& in
         FontSpan font =
             grow_font(fit, w * h, start + first_row * w, start + (first_row + cells * h) * w, lower, upper);
         const double score = total_fit(fit, w * h, font.start, font.end) +
-                             ALIGNMENT_WEIGHT * alignment(font.start) / ALIGNMENT_BITS;
+                             ALIGNMENT_WEIGHT * alignment(font.start) / ALIGNMENT_BITS +
+                             layout_evidence(fit, w * h, font.start);
         if (score > best_score) {
             best_score = score;
             best = {font, fit};
@@ -470,18 +493,42 @@ std::vector<FontSpan> find_fonts(std::span<const uint8_t> bytes, uint64_t start,
         if (placed[i].fit && placed[i + 1].fit &&
             placed[i].span.end + w * MAX_CELL_HEIGHT >= placed[i + 1].span.start)
             refine_boundary(placed[i], placed[i + 1], w);
-    // Moved boundaries may have left a font a few glyphs off a round count again.
-    for (size_t i = 0; i < placed.size(); ++i) {
+    // Moved boundaries may have left a font a few glyphs off a round count again; the last first,
+    // so that a font cut back leaves room for the one before. A neighbour of no round count (a
+    // stretch of data with a cell, often) does not hold a font of one back: it gives way.
+    auto round_glyphs = [](const FontSpan& f) {
+        return std::find(std::begin(ROUND_COUNTS), std::end(ROUND_COUNTS), f.glyphs) !=
+               std::end(ROUND_COUNTS);
+    };
+    for (size_t i = placed.size(); i-- > 0;) {
         Placed& p = placed[i];
         if (!p.fit) continue;
         const uint64_t glyph = w * static_cast<uint64_t>(p.span.height);
         const uint64_t reach = EDGE_GLYPHS * glyph;
-        const uint64_t lower =
-            i > 0 ? placed[i - 1].span.end : std::max(lower_limit, start > reach ? start - reach : 0);
-        const uint64_t upper =
-            i + 1 < placed.size() ? placed[i + 1].span.start : std::min(upper_limit, end + reach);
+        const uint64_t outer_lower = std::max(lower_limit, start > reach ? start - reach : 0);
+        const uint64_t outer_upper = std::min(upper_limit, end + reach);
+        const uint64_t lower = i == 0 ? outer_lower
+                               : round_glyphs(placed[i - 1].span)
+                                   ? placed[i - 1].span.end
+                                   : std::max(outer_lower, placed[i - 1].span.start);
+        const uint64_t upper = i + 1 == placed.size() ? outer_upper
+                               : round_glyphs(placed[i + 1].span)
+                                   ? placed[i + 1].span.start
+                                   : std::min(outer_upper, placed[i + 1].span.end);
         round_count(*p.fit, glyph, lower, upper, p.span.start, p.span.end);
         p.span.glyphs = (p.span.end - p.span.start) / glyph;
+        for (const size_t n : {i - 1, i + 1}) {
+            if (n >= placed.size()) continue;
+            FontSpan& other = placed[n].span;
+            const uint64_t other_glyph = w * static_cast<uint64_t>(other.height);
+            if (n > i && other.start < p.span.end)
+                other.start = std::min(other.end, other.start + (p.span.end - other.start + other_glyph - 1) /
+                                                                    other_glyph * other_glyph);
+            if (n < i && other.end > p.span.start)
+                other.end = std::max(other.start, other.end - (other.end - p.span.start + other_glyph - 1) /
+                                                                  other_glyph * other_glyph);
+            other.glyphs = (other.end - other.start) / other_glyph;
+        }
     }
     std::vector<FontSpan> fonts;
     for (const Placed& p : placed) fonts.push_back(p.span);

@@ -105,7 +105,7 @@ TEST(FoundPictures, ConsoleFontsAreFontsAtTheirCell) {
 
 // A kernel's fonts as it stores them: an 8x8 font, a 64-byte gap, an 8x16 font at the same width,
 // then a 16x32 font in rows of two bytes, all among code. Three fonts, each at its own cell, the two
-// of one width apart, every one starting within two glyphs of its first.
+// of one width apart, each exactly its 256 glyphs.
 TEST(FoundPictures, FontsBackToBackAreToldApart) {
     const PsfFont small = read_psf(std::string(CONSOLE_FONT_DIR) + "Lat15-VGA8.psf.gz");
     const PsfFont tall = read_psf(std::string(CONSOLE_FONT_DIR) + "Lat15-VGA16.psf.gz");
@@ -139,7 +139,7 @@ TEST(FoundPictures, FontsBackToBackAreToldApart) {
         });
         ASSERT_NE(match, found.end()) << "no font of " << p.font->height << " rows at " << p.start;
         EXPECT_GE(match->score, SHOWN_SCORE);
-        EXPECT_LE(match->end, p.start + 258 * glyph) << "the font of " << p.font->height << " rows runs on";
-        EXPECT_GE(match->glyphs, 250u) << "the font of " << p.font->height << " rows";
+        EXPECT_EQ(match->start, p.start) << "the font of " << p.font->height << " rows";
+        EXPECT_EQ(match->glyphs, 256u) << "the font of " << p.font->height << " rows";
     }
 }
