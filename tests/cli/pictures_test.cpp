@@ -127,3 +127,32 @@ TEST_F(Pictures, GalleryTilesAreTheRendersOfTheBestPictures) {
 }
 
 }  // namespace
+
+// What a gallery's captions say: the offset, width and score, then the kind with a font's cell
+// and glyph count.
+TEST(GalleryCaption, OffsetWidthScoreAndKind) {
+    FoundPicture font;
+    font.start = 0x7220;
+    font.end = 0x8220;
+    font.width = 1;
+    font.score = 0.9815;
+    font.kind = PictureKind::Font;
+    font.cell_width = 8;
+    font.cell_height = 16;
+    font.glyphs = 256;
+    EXPECT_EQ(gallery_caption(font), (std::vector<std::string>{"0X7220 W1 0.98", "FONT 8x16 256"}));
+    FoundPicture icon;
+    icon.start = 5;
+    icon.width = 6;
+    icon.score = 0.5;
+    EXPECT_EQ(gallery_caption(icon), (std::vector<std::string>{"0X5 W6 0.50", "PICTURE"}));
+    // Every character of a caption has a glyph in the pixel font.
+    for (const auto& line : {gallery_caption(font), gallery_caption(icon)})
+        for (const std::string& text : line)
+            for (const char c : text) {
+                bool lit = c == ' ';
+                for (int x = 0; x < GLYPH_WIDTH; ++x)
+                    for (int y = 0; y < GLYPH_HEIGHT; ++y) lit = lit || glyph_pixel(c, x, y);
+                EXPECT_TRUE(lit) << "no glyph for '" << c << "' in " << text;
+            }
+}
